@@ -1,0 +1,28 @@
+# Helpers shared by every folder of the build.
+
+# mirq_add_test(NAME SOURCES... LIBS libs...)
+# One GoogleTest program per area, registered with CTest test by test.
+function(mirq_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    set(ARG_SOURCES ${ARG_UNPARSED_ARGUMENTS})
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "MIRQ_BIN=${CMAKE_BINARY_DIR}/bin;MIRQ_SOURCE=${CMAKE_SOURCE_DIR}")
+endfunction()
+
+# mirq_add_bench(NAME SOURCES... LIBS libs...)
+# Benchmarks are built into bin/ but never registered with CTest.
+function(mirq_add_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    set(ARG_SOURCES ${ARG_UNPARSED_ARGUMENTS})
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+endfunction()

@@ -1,0 +1,34 @@
+// Static evaluation kept incrementally with the position.
+#pragma once
+
+#include "../position/types.h"
+
+// A Position followed by the eight evaluation sums, copied as one value.
+struct EvalState {
+  Position pos;
+  int32_t PhaseEnemy;        // ENEMY attack phase (raw)
+  int32_t PhaseSelf;         // SELF attack phase (raw)
+  int32_t TableSelf;         // square-table total of SELF pieces
+  int32_t TableEnemy;        // square-table total of ENEMY pieces (negative values)
+  int32_t KingAttackSelf;    // SELF guards toward the ENEMY king
+  int32_t KingAttackEnemy;   // ENEMY guards toward the SELF king (negative values)
+  int32_t KingDefenceSelf;   // SELF guards around the SELF king
+  int32_t KingDefenceEnemy;  // ENEMY guards around the ENEMY king (negative values)
+};
+static_assert(offsetof(EvalState, PhaseEnemy) == sizeof(Position), "sums follow the position");
+static_assert(sizeof(EvalState) == sizeof(Position) + 32, "EvalState layout");
+
+// Fills the four king-relation tables (start-up).
+void BuildKingTables();
+// Clears the square table, builds the king tables, recomputes phases and
+// king sums (start-up, after set-up).
+void InitEvaluation(EvalState& e);
+// Chooses both castle types from the position, rebuilds the square table
+// and recomputes both table totals (top of every turn).
+void SelectCastleTables(EvalState& e);
+void RecomputePhases(EvalState& e);
+void RecomputeKingSums(EvalState& e);
+// Updates the eight sums for side's move, then makes the move.
+void MakeMoveEval(EvalState& e, int side, const Move& m);
+// Score from SELF's point of view.
+int32_t Evaluate(const EvalState& e);

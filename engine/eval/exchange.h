@@ -1,0 +1,10 @@
+// Static exchange evaluation on one square.
+#pragma once
+
+#include "../position/types.h"
+
+// What the side not owning the piece on square wins by starting captures
+// there, each side free to stop; >= 0, 0 for an empty square.
+int32_t ExchangeValue(const Position& p, int square);
+// Largest exchange value side can start, from SELF's point of view.
+int32_t BestCaptureThreat(const Position& p, int side);

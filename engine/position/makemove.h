@@ -1,0 +1,18 @@
+// Copy-make and the legality tests for moves that did not come from the
+// generator.
+#pragma once
+
+#include "types.h"
+
+// Applies a legal move of side in place, keeping every derived field exact.
+void MakeMove(Position& p, int side, const Move& m);
+
+// Geometric fit against the current board; refreshes m.capture for board
+// moves. Returns 1 or 0.
+int MoveFits(const Position& p, Move& m);
+
+// Full test including that side's king is not left attacked. Returns 1 or 0.
+int IsLegal(const Position& p, int side, Move& m);
+
+// The legal moves of side that give check, in generated order.
+int CheckingMoves(const Position& p, int side, Move* list, const int32_t* pins = nullptr);

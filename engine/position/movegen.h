@@ -1,0 +1,24 @@
+// Legal move generation: board moves, drops, check evasions and the attack
+// tests they share.
+#pragma once
+
+#include "types.h"
+
+// PinTable[sq]: 0 for a free piece, else the offset d such that moving by +d
+// leads toward its own king; a pinned piece moves only by multiples of d.
+typedef int32_t PinTable[CELL_COUNT];
+
+// Legal moves of side into list; pins may be null (computed here).
+// Dispatches to check evasion when side's king is attacked.
+int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins = nullptr);
+
+void ComputePins(const Position& p, int32_t* pins);
+
+// Attack set (attack-map word format) of side's pieces on square, from the
+// board alone.
+uint32_t Attackers(const Position& p, int side, int square);
+uint32_t AttackersWithPins(const Position& p, int side, int square, const int32_t* pins);
+
+// True if side dropping a pawn on square gives a check that cannot be
+// answered (the drop is then illegal). The position is restored on return.
+bool PawnDropMates(Position& p, int side, int square, const int32_t* pins);
