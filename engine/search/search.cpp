@@ -1,0 +1,146 @@
+// The main search. Repetition is judged only one ply below the root; leaves
+// are the static evaluation plus the best capture the side to move could
+// start; plies 0 and 1 first ask the mate search.
+#include "search.h"
+
+#include <algorithm>
+
+#include "eval/exchange.h"
+#include "eval/ordering.h"
+#include "position/movegen.h"
+#include "position/position.h"
+#include "search/mate.h"
+#include "search/root.h"
+#include "search/tt.h"
+
+Move CurrentLine[MAX_PLY];
+uint64_t SearchNodes = 0;
+
+namespace {
+
+// Value of a position repeated at ply 1, or 1 when it is no fourth occurrence.
+constexpr int32_t NOT_REPEATED = 1;
+
+int32_t RepetitionValue(const Position& p) {
+  const int m = p.ply;
+  const HashKey k = p.Kyokumen;
+  int count = 0;
+  for (int n = m; n > 0; n -= 2) {
+    if (KeyHistory[n] == k) ++count;
+  }
+  if (count < 4) return NOT_REPEATED;
+  // The side that moved into this position checked with every move.
+  count = 0;
+  for (int n = m; count < 4 && n > 0 && CheckHistory[n] != 0; n -= 2) {
+    if (KeyHistory[n] == k) ++count;
+  }
+  if (count >= 4) return VALUE_PERPETUAL;
+  // The side to move checked with every move.
+  count = 0;
+  for (int n = m; count < 4 && n > 1 && CheckHistory[n - 1] != 0; n -= 2) {
+    if (KeyHistory[n] == k) ++count;
+  }
+  if (count >= 4) return -VALUE_PERPETUAL;
+  return 0;
+}
+
+// The node's running state while its moves are searched.
+struct Node {
+  Move* pv;
+  int side;
+  const EvalState* e;
+  int32_t alpha;
+  int32_t beta;
+  int ply;
+  int limit;
+  int32_t best;
+  EvalState child;
+};
+
+// Searches one move of the node; bound limits the recapture extension.
+void SearchMove(Node& n, const Move& m, int32_t bound) {
+  CurrentLine[n.ply] = m;
+  n.child = *n.e;
+  MakeMoveEval(n.child, n.side, m);
+  const int opp = Opponent(n.side);
+  const int32_t childBeta = -std::max(n.alpha, n.best);
+  int32_t v = -Search(n.pv, opp, n.child, -n.beta, childBeta, n.ply + 1, n.limit, true);
+  // A recapture after a move the opponent's ordering thought a sacrifice
+  // is looked at two plies deeper; the raised limit stays below MAX_PLY.
+  if (n.ply >= 2) {
+    const Move& prev = CurrentLine[n.ply - 1];
+    if (prev.score < 0 && m.to == prev.to && v <= bound &&
+        n.limit + RECAPTURE_EXTENSION < MAX_PLY) {
+      v = -Search(n.pv, opp, n.child, -n.beta, childBeta, n.ply + 1,
+                  n.limit + RECAPTURE_EXTENSION, true);
+    }
+  }
+  if (v > n.best) {
+    n.best = v;
+    Move* row = n.pv + n.ply * PV_SIZE;
+    const Move* below = n.pv + (n.ply + 1) * PV_SIZE;
+    row[n.ply] = m;
+    for (int j = n.ply + 1; j < n.limit; ++j) row[j] = below[j];
+  }
+}
+
+}  // namespace
+
+int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
+               int limit, bool deepen) {
+  ++SearchNodes;
+  if (ply == 1) {
+    int32_t r = RepetitionValue(e.pos);
+    if (r != NOT_REPEATED) return r;
+  }
+  if (ply == limit) {
+    int32_t v = Evaluate(e) + BestCaptureThreat(e.pos, side);
+    return side == SELF ? v : -v;
+  }
+  int32_t cut = 0;
+  int probe = ProbeTable(e.pos, ply, limit, alpha, beta, &cut);
+  if (probe == PROBE_CUT) return cut;
+  if (probe == PROBE_MISS && limit - ply > 2 && deepen) {
+    return DeepenSearch(pv, side, e, alpha, beta, ply, limit);
+  }
+
+  Node n;  // the child copy is written before each use
+  n.pv = pv;
+  n.side = side;
+  n.e = &e;
+  n.alpha = alpha;
+  n.beta = beta;
+  n.ply = ply;
+  n.limit = limit;
+  n.best = VALUE_START;
+  Move moves[MAX_MOVES];
+
+  Move mate{};
+  if (ply <= 1 && MateSearch(e.pos, side, MATE_DEPTH_IN_SEARCH, &mate) == MATE_PROVEN) {
+    pv[ply * PV_SIZE + ply] = mate;
+    pv[ply * PV_SIZE + ply + 1] = Move{};
+    n.best = VALUE_MATE;
+  } else {
+    int count = HashMoves(pv, side, ply, moves, e.pos);
+    OrderMoves(e, side, moves, count);
+    for (int i = 0; i < count && n.best < beta; ++i) {
+      if (IsEmptyMove(moves[i])) continue;
+      SearchMove(n, moves[i], n.best);
+    }
+    if (n.best < beta) {
+      count = GenerateMoves(e.pos, side, moves);
+      if (count == 0) return VALUE_NO_MOVE;
+      OrderMoves(e, side, moves, count);
+      for (int i = 0; i < count; ++i) {
+        if (i > 0 && n.best > VALUE_NO_MOVE && (moves[i].score < SCORE_CUT || i >= WIDTH_LIMIT)) {
+          break;
+        }
+        SearchMove(n, moves[i], beta);
+        if (n.best >= beta) break;
+      }
+    }
+  }
+
+  StoreTable(e.pos, ply, limit, alpha, beta, n.best, pv);
+  return n.best;
+}

@@ -1,0 +1,27 @@
+// The main search: fail-soft negamax alpha-beta with copy-make.
+#pragma once
+
+#include "eval/eval.h"
+
+// Special values, from the view of the side to move.
+constexpr int32_t VALUE_START = -1000000;     // a node's best before any move
+constexpr int32_t VALUE_MATE = 1000000;       // the mate search proved a mate (plies 0 and 1)
+constexpr int32_t VALUE_NO_MOVE = -999999;    // no legal move; +999999: the opponent checked perpetually
+constexpr int32_t VALUE_PERPETUAL = 999999;
+constexpr int32_t VALUE_WINDOW = 999998;      // root window is -VALUE_WINDOW..+VALUE_WINDOW
+
+constexpr int ROOT_DEPTH = 4;                 // SelectMove deepens to this limit
+constexpr int MATE_DEPTH_IN_SEARCH = 7;       // mate search depth at plies 0 and 1
+constexpr int WIDTH_LIMIT = 31;               // moves searched from the full list
+constexpr int SCORE_CUT = -100;               // ordering score below which moves are skipped
+constexpr int RECAPTURE_EXTENSION = 2;
+
+// The move being searched at each ply of the current path.
+extern Move CurrentLine[MAX_PLY];
+
+// pv points to the PvTable (PV_SIZE x PV_SIZE moves). e is read only.
+int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
+               int limit, bool deepen);
+
+// Calls of Search since start (for tools).
+extern uint64_t SearchNodes;
