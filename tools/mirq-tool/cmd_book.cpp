@@ -1,0 +1,101 @@
+// mkbook: writes a book file from game lines given as USI moves.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "book/book.h"
+#include "book/book_codes.h"
+#include "position/makemove.h"
+#include "position/position.h"
+#include "position/usi.h"
+#include "tool.h"
+
+namespace {
+
+typedef std::vector<uint8_t> Record;
+
+// Encodes one game line (moves from the start position, first player
+// first) as a 512-byte record; false with a message naming the line and
+// the move that was refused.
+bool EncodeLine(const std::string& text, int lineNumber, Record& record, std::string& why) {
+  std::istringstream in(text);
+  std::vector<std::string> moves;
+  for (std::string token; in >> token;) moves.push_back(token);
+  if (moves.size() > static_cast<size_t>(BOOK_RECORD_ENTRIES)) {
+    why = "line " + std::to_string(lineNumber) + ": " + std::to_string(moves.size()) +
+          " moves, a book line holds at most " + std::to_string(BOOK_RECORD_ENTRIES);
+    return false;
+  }
+  static const int32_t noHand[EHI + 1] = {};
+  Position p;
+  SetUp(p, 0, StartDiagram, noHand);
+  int side = SELF;
+  record.assign(BOOK_RECORD_BYTES, 0);
+  for (size_t j = 0; j < moves.size(); ++j) {
+    // Pieces are bought in this game, so a drop of any kind may follow.
+    for (int kind = FU; kind <= HI; ++kind) p.Motigoma[side + kind] = 1;
+    Move m;
+    std::string reason;
+    if (!ParseUsiMove(p, side, moves[j], true, m, reason)) {
+      why = "line " + std::to_string(lineNumber) + ": move " + std::to_string(j + 1) + " '" +
+            moves[j] + "' is illegal: " + reason;
+      return false;
+    }
+    int dest = BookCodeOfSquare(m.to) + (m.promote ? BOOK_OFFSET : 0);
+    int origin = IsDrop(m) ? BOOK_OFFSET + KindOf(m.piece) : BookCodeOfSquare(m.from);
+    record[2 * j] = static_cast<uint8_t>(dest);
+    record[2 * j + 1] = static_cast<uint8_t>(origin);
+    MakeMove(p, side, m);
+    side = Opponent(side);
+  }
+  return true;
+}
+
+bool WriteRecords(const std::string& path, const std::vector<Record>& records) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = true;
+  for (const Record& r : records)
+    if (std::fwrite(r.data(), 1, r.size(), f) != r.size()) ok = false;
+  if (std::fclose(f) != 0) ok = false;
+  return ok;
+}
+
+int MakeBook(const std::vector<std::string>& args) {
+  if (args.size() != 1) return ToolError("usage: mkbook OUT.bin (game lines on standard input)");
+  const std::string out = args[0];
+  std::vector<Record> records;
+  std::string line;
+  for (int number = 1; std::getline(std::cin, line); ++number) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;  // blank line
+    Record record;
+    std::string why;
+    if (!EncodeLine(line, number, record, why)) return ToolError(why + "; nothing written");
+    records.push_back(record);
+  }
+  // Written beside the target and renamed only when complete, so a failed
+  // run never leaves a partial book behind.
+  const std::string temp = out + ".tmp";
+  std::error_code ec;
+  if (!WriteRecords(temp, records)) {
+    std::filesystem::remove(temp, ec);
+    return ToolError("cannot write '" + temp + "'");
+  }
+  std::filesystem::rename(temp, out, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    return ToolError("cannot rename '" + temp + "' to '" + out + "'");
+  }
+  std::printf("%zu records\n", records.size());
+  return 0;
+}
+
+const bool registered = RegisterCommand(
+    "mkbook", "mkbook OUT.bin   game lines (USI moves from startpos) on stdin -> book file",
+    MakeBook);
+
+}  // namespace
