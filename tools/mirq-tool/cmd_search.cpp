@@ -1,0 +1,125 @@
+// mate and select: the mate search and the root search on one position,
+// with fresh tables (a new process), timing and node counts on stderr.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "book/book.h"
+#include "eval/eval.h"
+#include "position/position.h"
+#include "position/usi.h"
+#include "search/mate.h"
+#include "search/root.h"
+#include "search/search.h"
+#include "search/tt.h"
+#include "tool.h"
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The EvalState of the position: evaluation set up on the start position,
+// the moves made with evaluation, castle tables chosen as at a turn's top.
+EvalState ReplayWithEvaluation(const ToolPosition& tp) {
+  EvalState e;
+  e.pos = tp.start;
+  InitEvaluation(e);
+  int side = tp.startSide;
+  for (const Move& m : tp.moves) {
+    MakeMoveEval(e, side, m);
+    side = Opponent(side);
+  }
+  SelectCastleTables(e);
+  return e;
+}
+
+bool ParseCount(const std::string& text, int low, int high, int& out) {
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v < low || v > high) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+int CmdMate(const std::vector<std::string>& args) {
+  ToolPosition tp;
+  size_t next = 0;
+  std::string why;
+  if (!ParseToolPosition(args, 0, tp, next, why)) return ToolError(why);
+  int depth = MATE_DEPTH_IN_SEARCH;
+  if (next < args.size()) {
+    // Deeper searches would overrun the mate search's shared move area.
+    if (!ParseCount(args[next], 1, 9, depth)) {
+      return ToolError("mate: depth '" + args[next] + "' is not a number from 1 to 9");
+    }
+    ++next;
+  }
+  if (next < args.size()) return ToolError("mate: unexpected argument '" + args[next] + "'");
+
+  Clock::time_point start = Clock::now();
+  Move m{};
+  int r = MateSearch(tp.final, tp.side, depth, &m);
+  double ms = MillisecondsSince(start);
+  std::printf("%d %s\n", r, r == MATE_PROVEN ? FormatUsiMove(m).c_str() : "none");
+  std::fprintf(stderr, "nodes %llu time %.1f ms\n", static_cast<unsigned long long>(MateNodes), ms);
+  return 0;
+}
+
+int CmdSelect(const std::vector<std::string>& args) {
+  // The book's start position is set up before the game position, whose
+  // set-up then owns the histories.
+  static const int32_t noHand[EHI + 1] = {};
+  SetUp(BookStartPosition, 0, StartDiagram, noHand);
+
+  ToolPosition tp;
+  size_t next = 0;
+  std::string why;
+  if (!ParseToolPosition(args, 0, tp, next, why)) return ToolError(why);
+  std::string bookFile;
+  while (next < args.size()) {
+    if (args[next] == "--book" && next + 1 < args.size()) {
+      bookFile = args[next + 1];
+      next += 2;
+    } else {
+      return ToolError("select: unexpected argument '" + args[next] + "'");
+    }
+  }
+  if (!bookFile.empty()) {
+    if (std::FILE* f = std::fopen(bookFile.c_str(), "rb")) {
+      std::fclose(f);
+    } else {
+      return ToolError("select: cannot open book file '" + bookFile + "'");
+    }
+    LoadBook(&Book, bookFile.c_str());
+  }
+
+  SearchTrace = stderr;
+  EvalState e = ReplayWithEvaluation(tp);
+  static Move pv[PV_SIZE * PV_SIZE];
+  Clock::time_point start = Clock::now();
+  Move m = SelectMove(pv, tp.side, e);
+  double ms = MillisecondsSince(start);
+  if (IsEmptyMove(m)) {
+    std::printf("none 0\n");
+  } else {
+    std::printf("%s %d\n", FormatUsiMove(m).c_str(), m.score);
+  }
+  std::fprintf(stderr, "nodes %llu (mate %llu) time %.1f ms\n",
+               static_cast<unsigned long long>(SearchNodes),
+               static_cast<unsigned long long>(MateNodes), ms);
+  return 0;
+}
+
+const bool registeredMate =
+    RegisterCommand("mate", "mate POSITION [DEPTH]    mate by checks: RESULT MOVE (depth 7)", CmdMate);
+const bool registeredSelect =
+    RegisterCommand("select", "select POSITION [--book FILE]    the engine's move: MOVE SCORE",
+                    CmdSelect);
+
+}  // namespace
