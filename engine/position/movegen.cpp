@@ -1,0 +1,320 @@
+// Legal move generation: board moves in board order, drops, king moves with
+// the slider-line rule, check evasions and the pawn-drop-mate test.
+#include "movegen.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "pieces.h"
+#include "position.h"
+
+namespace {
+
+// The moves of one piece code in the order they are tried: `steps` step
+// offsets, then `slides` slide offsets.
+struct MoveRule {
+  int8_t steps;
+  int8_t slides;
+  int8_t offset[8];
+};
+
+constexpr MoveRule RuleOf(int code) {
+  switch (code) {
+    case SFU: return {1, 0, {-1}};
+    case SKY: return {0, 1, {-1}};
+    case SKE: return {2, 0, {+14, -18}};
+    case SGI: return {5, 0, {-1, -17, +15, +17, -15}};
+    case SKI: case STO: case SNY: case SNK: case SNG:
+      return {6, 0, {-1, -17, +15, +1, -16, +16}};
+    case SKA: case EKA: return {0, 4, {+17, -17, +15, -15}};
+    case SHI: case EHI: return {0, 4, {+1, -1, -16, +16}};
+    case SUM: case EUM: return {4, 4, {+1, +16, -16, -1, +17, -17, +15, -15}};
+    case SRY: case ERY: return {4, 4, {+17, -15, -17, +15, +1, -1, -16, +16}};
+    case EFU: return {1, 0, {+1}};
+    case EKY: return {0, 1, {+1}};
+    case EKE: return {2, 0, {-14, +18}};
+    case EGI: return {5, 0, {+1, +17, -15, -17, +15}};
+    case EKI: case ETO: case ENY: case ENK: case ENG:
+      return {6, 0, {+1, +17, -15, -1, -16, +16}};
+    default: return {0, 0, {}};  // kings are generated apart; codes 29, 45 move nowhere
+  }
+}
+
+struct RuleTable {
+  MoveRule rule[64];
+};
+
+constexpr RuleTable MakeRules() {
+  RuleTable t{};
+  for (int c = 0; c < 64; ++c) t.rule[c] = RuleOf(c);
+  return t;
+}
+
+constexpr RuleTable Rules = MakeRules();
+
+constexpr int NO_BLOCK = -1000;
+
+// A pinned piece may move only along its pin line.
+inline bool PinAllows(int32_t pin, int k) { return pin == 0 || pin == k || pin == -k; }
+
+// Attack set of side on square t. With pins, pieces whose pin forbids the
+// move to t are left out. `block` names a cell treated as holding a pawn of
+// `blockCode` (a pawn being tried as a drop), NO_BLOCK for none.
+uint32_t AttackSet(const Position& p, int side, int t, const int32_t* pins, int block,
+                   int blockCode) {
+  uint32_t set = 0;
+  for (int d = 0; d < DIRECTIONS; ++d) {
+    const int k = Direction[d];
+    int y = t - k;
+    int code = y == block ? blockCode : p.Ban(y);
+    if ((code & side) && (PieceSets.step[code] >> d & 1)) {
+      if (!pins || PinAllows(pins[y], k)) set |= 1u << d;
+      continue;
+    }
+    if (d >= KING_DIRECTIONS) continue;  // nothing slides along a knight jump
+    while (code == EMP) {
+      y -= k;
+      code = y == block ? blockCode : p.Ban(y);
+    }
+    if ((code & side) && (PieceSets.slide[code] >> d & 1)) {
+      if (!pins || PinAllows(pins[y], k)) set |= 1u << (SLIDE_BIT + d);
+    }
+  }
+  return set;
+}
+
+// Pawn-drop-mate test without touching the board: the dropped pawn is
+// represented by the block cell of AttackSet.
+bool DropMates(const Position& p, int side, int t, const int32_t* pins) {
+  const int other = Opponent(side);
+  const int king = p.King[SideIndex(other)];
+  if (king == 0) return false;
+  // Only a drop that checks: a SELF pawn attacks the square above it.
+  if (side == SELF ? t != king + 1 : t + 1 != king) return false;
+  const uint32_t kingOnly = side == SELF ? 1u << 1 : 1u << 6;
+  if (p.Map(side)[t] == 0) return false;
+  if (AttackSet(p, other, t, pins, NO_BLOCK, 0) != kingOnly) return false;
+  const int pawn = side | FU;
+  for (int d = 0; d < KING_DIRECTIONS; ++d) {
+    const int sq = king + Direction[d];
+    const int code = sq == t ? pawn : p.Ban(sq);
+    if (code & other) continue;  // own piece of the king, or a wall
+    if (AttackSet(p, side, sq, nullptr, t, pawn)) continue;
+    return false;  // a flight square is free
+  }
+  return true;
+}
+
+class Generator {
+ public:
+  Generator(const Position& p, int side, const int32_t* pins, Move* list)
+      : p_(p), side_(side), pins_(pins), list_(list) {}
+
+  int Count() const { return n_; }
+
+  void Normal() {
+    for (int file = 1; file <= 9; ++file)
+      for (int rank = 1; rank <= 9; ++rank) {
+        const int sq = MakeSquare(file, rank);
+        const int code = p_.Ban(sq);
+        if (!(code & side_)) continue;
+        if (KindOf(code) == OU)
+          KingMoves(0);
+        else
+          PieceMoves(sq, code);
+      }
+    Drops();
+  }
+
+  void Evasion(uint32_t w) {
+    if (w & (w - 1)) {  // double check: only the king can answer
+      KingMoves(w);
+      return;
+    }
+    const int king = p_.King[SideIndex(side_)];
+    const int b = LowestBit(w);
+    const bool slider = b >= SLIDE_BIT;
+    const int checker = slider ? Scan(p_, king, -Direction[b - SLIDE_BIT]) : king - Direction[b];
+    MovesTo(checker);
+    KingMoves(w);
+    if (!slider) return;
+    const int k = -Direction[b - SLIDE_BIT];
+    for (int t = king + k; t != checker; t += k) MovesTo(t);
+    for (int t = king + k; t != checker; t += k) DropsOn(t);
+  }
+
+ private:
+  void Append(int from, int to, int piece) {
+    Move& m = list_[n_++];
+    m.from = static_cast<uint8_t>(from);
+    m.to = static_cast<uint8_t>(to);
+    m.piece = static_cast<uint8_t>(piece);
+    m.capture = from ? p_.Ban(to) : static_cast<uint8_t>(EMP);
+    m.promote = 0;
+    m.spare = 0;
+    m.score = 0;
+  }
+
+  void Add(int from, int k, int32_t pin) {
+    if (!PinAllows(pin, k)) return;
+    if (p_.Ban(from + k) & side_) return;  // own piece or wall
+    Append(from, from + k, p_.Ban(from));
+  }
+
+  void Slide(int from, int k, int32_t pin) {
+    if (!PinAllows(pin, k)) return;
+    const int piece = p_.Ban(from);
+    int t = from + k;
+    for (; p_.Ban(t) == EMP; t += k) Append(from, t, piece);
+    if (!(p_.Ban(t) & side_)) Append(from, t, piece);
+  }
+
+  void PieceMoves(int sq, int code) {
+    const MoveRule& r = Rules.rule[code];
+    const int32_t pin = pins_[sq];
+    int i = 0;
+    for (; i < r.steps; ++i) Add(sq, r.offset[i], pin);
+    for (const int end = r.steps + r.slides; i < end; ++i) Slide(sq, r.offset[i], pin);
+  }
+
+  // King moves; w is the check word (0 when not in check). A slider that
+  // checks along a line still covers the square behind the king, which the
+  // board scan cannot see while the king blocks the ray.
+  void KingMoves(uint32_t w) {
+    const int king = p_.King[SideIndex(side_)];
+    if (king == 0) return;
+    const int other = Opponent(side_);
+    int first = -1;
+    if (w & 0xFF) {
+      first = LowestBit(w & 0xFF);
+      const int t = king - Direction[first];
+      if (!(p_.Ban(t) & side_) && !Attackers(p_, other, t) &&
+          !(w >> (SLIDE_BIT + 7 - first) & 1))
+        Append(king, t, p_.Ban(king));
+    }
+    for (int d = 0; d < KING_DIRECTIONS; ++d) {
+      if (d == first) continue;
+      const int t = king - Direction[d];
+      if (p_.Ban(t) & side_) continue;
+      if (Attackers(p_, other, t)) continue;
+      if (w >> (SLIDE_BIT + 7 - d) & 1) continue;
+      Add(king, -Direction[d], 0);
+    }
+  }
+
+  // Board moves of pieces other than the king onto target (the checker's
+  // square, or an empty square between the king and a sliding checker).
+  void MovesTo(int target) {
+    const int ownKing = side_ | OU;
+    for (int d = 0; d < DIRECTIONS; ++d) {
+      const int k = Direction[d];
+      const int y = target - k;
+      const int code = p_.Ban(y);
+      if (code == EMP) {
+        if (d >= KING_DIRECTIONS) continue;  // nothing slides along a knight jump
+        const int from = Scan(p_, target, -k);
+        const int piece = p_.Ban(from);
+        if ((piece & side_) && (PieceSets.slide[piece] >> d & 1))
+          Add(from, target - from, pins_[from]);
+      } else if ((code & side_) && code != ownKing &&
+                 ((PieceSets.step[code] | PieceSets.slide[code]) >> d & 1)) {
+        Add(y, k, pins_[y]);
+      }
+    }
+  }
+
+  bool FileHasPawn(int file) const {
+    const int pawn = side_ | FU;
+    for (int rank = 1; rank <= 9; ++rank)
+      if (p_.Ban(MakeSquare(file, rank)) == pawn) return true;
+    return false;
+  }
+
+  void Drops() {
+    for (int kind = FU; kind <= HI; ++kind) {
+      const int code = side_ | kind;
+      if (p_.Motigoma[code] <= 0) continue;
+      // Pawns and lances never on the last rank, knights never on the last two.
+      const int barred = kind == KE ? 2 : (kind <= KY ? 1 : 0);
+      const int lo = side_ == SELF ? 1 + barred : 1;
+      const int hi = side_ == SELF ? 9 : 9 - barred;
+      for (int file = 1; file <= 9; ++file) {
+        if (kind == FU && FileHasPawn(file)) continue;
+        for (int rank = lo; rank <= hi; ++rank) {
+          const int sq = MakeSquare(file, rank);
+          if (p_.Ban(sq) != EMP) continue;
+          if (kind == FU && DropMates(p_, side_, sq, pins_)) continue;
+          Append(0, sq, code);
+        }
+      }
+    }
+  }
+
+  // Interposing drops on the empty square t.
+  void DropsOn(int t) {
+    const int r = side_ == SELF ? RankOf(t) : 10 - RankOf(t);
+    const int32_t* hand = p_.Motigoma;
+    if (hand[side_ | FU] > 0 && r > 1 && !FileHasPawn(FileOf(t)) && !DropMates(p_, side_, t, pins_))
+      Append(0, t, side_ | FU);
+    if (hand[side_ | KY] > 0 && r > 1) Append(0, t, side_ | KY);
+    if (hand[side_ | KE] > 0 && r > 2) Append(0, t, side_ | KE);
+    for (int kind = GI; kind <= HI; ++kind)
+      if (hand[side_ | kind] > 0) Append(0, t, side_ | kind);
+  }
+
+  const Position& p_;
+  const int side_;
+  const int32_t* const pins_;
+  Move* const list_;
+  int n_ = 0;
+};
+
+}  // namespace
+
+void ComputePins(const Position& p, int32_t* pins) {
+  std::memset(pins, 0, sizeof(PinTable));
+  for (int side : {SELF, ENEMY}) {
+    const int king = p.King[SideIndex(side)];
+    if (king == 0) continue;
+    const uint32_t* other = p.Map(Opponent(side));
+    for (int d = 0; d < KING_DIRECTIONS; ++d) {
+      const int c = Scan(p, king, -Direction[d]);
+      const int code = p.Ban(c);
+      // An own piece with an enemy slider behind it on the same line.
+      if (code != WALL && (code & side) && (other[c] >> (SLIDE_BIT + d) & 1)) pins[c] = Direction[d];
+    }
+  }
+}
+
+uint32_t Attackers(const Position& p, int side, int square) {
+  return AttackSet(p, side, square, nullptr, NO_BLOCK, 0);
+}
+
+uint32_t AttackersWithPins(const Position& p, int side, int square, const int32_t* pins) {
+  return AttackSet(p, side, square, pins, NO_BLOCK, 0);
+}
+
+bool PawnDropMates(Position& p, int side, int square, const int32_t* pins) {
+  PinTable local;
+  if (!pins) {
+    ComputePins(p, local);
+    pins = local;
+  }
+  return DropMates(p, side, square, pins);
+}
+
+int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins) {
+  PinTable local;
+  if (!pins) {
+    ComputePins(p, local);
+    pins = local;
+  }
+  Generator g(p, side, pins, list);
+  const int king = p.King[SideIndex(side)];
+  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
+  if (w)
+    g.Evasion(w);
+  else
+    g.Normal();
+  return g.Count();
+}
