@@ -42,7 +42,7 @@ bool EncodeLine(const std::string& text, int lineNumber, Record& record, std::st
     std::string reason;
     if (!ParseUsiMove(p, side, moves[j], true, m, reason)) {
       why = "line " + std::to_string(lineNumber) + ": move " + std::to_string(j + 1) + " '" +
-            moves[j] + "' is illegal: " + reason;
+            moves[j] + "': " + reason;
       return false;
     }
     int dest = BookCodeOfSquare(m.to) + (m.promote ? BOOK_OFFSET : 0);

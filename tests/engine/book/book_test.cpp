@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "book/book.h"
 #include "book/book_codes.h"
@@ -319,6 +324,77 @@ TEST_F(BookTest, LookupLeavesTheGameHistoriesAsTheyWere) {
   Lookup(book, p, 2);
   EXPECT_EQ(0, std::memcmp(keys, KeyHistory, sizeof keys));
   EXPECT_EQ(0, std::memcmp(checks, CheckHistory, sizeof checks));
+}
+
+}  // namespace
+
+namespace {
+
+// mkbook, run as a program: game lines on standard input, records out.
+class MakeBookTest : public BookTest {
+ protected:
+  int RunMkbook(const std::string& lines, const std::string& out) {
+    const char* bin = std::getenv("MIRQ_BIN");
+    if (!bin) return -1;
+    std::string in = (dir / "lines.txt").string();
+    std::FILE* f = std::fopen(in.c_str(), "wb");
+    std::fputs(lines.c_str(), f);
+    std::fclose(f);
+    std::string tool = (fs::path(bin) / "mirq-tool").string();
+    std::string cmd = "\"" + tool + "\" mkbook \"" + out + "\" < \"" + in + "\" > \"" +
+                      (dir / "stdout.txt").string() + "\" 2> \"" + (dir / "stderr.txt").string() + "\"";
+    int rc = std::system(cmd.c_str());
+#ifndef _WIN32
+    if (rc != -1 && WIFEXITED(rc)) rc = WEXITSTATUS(rc);
+#endif
+    return rc;
+  }
+  std::string Stderr() {
+    std::string s;
+    std::FILE* f = std::fopen((dir / "stderr.txt").string().c_str(), "rb");
+    if (!f) return s;
+    for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
+    std::fclose(f);
+    return s;
+  }
+  // 2 + 2 opening moves, then both kings step to and fro.
+  static std::string KingWalk(int moves) {
+    std::string line = "5h5g 5b5c 5i5h 5a5b";
+    for (int j = 4; j < moves; j += 2) line += (j / 2) % 2 == 0 ? " 5h5i 5b5a" : " 5i5h 5a5b";
+    return line;
+  }
+};
+
+TEST_F(MakeBookTest, WritesOneRecordPerLineThatTheLookupReplays) {
+  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
+  std::string out = (dir / "book.bin").string();
+  ASSERT_EQ(RunMkbook("7h7g 3b3c 2h2g\n\n5h5g 5b5c 5g5f 5c5d 5f5e 8b8c 5e5d 8c8d 5d5c+\r\n" + KingWalk(256) + "\n", out), 0)
+      << Stderr();
+  EXPECT_EQ(fs::file_size(out), 3u * BOOK_RECORD_BYTES) << "the blank line is no record";
+  OpeningBook book = Load(out);
+  ASSERT_EQ(book.count, 3);
+  EXPECT_EQ(book.records[0][0], 61);  // 7h7g: code 70 -> 61
+  EXPECT_EQ(book.records[0][1], 70);
+  EXPECT_EQ(book.records[0][6], 0) << "the line ends after three moves";
+  EXPECT_EQ(book.records[1][16], BOOK_OFFSET + BookCodeOfSquare(0x53)) << "5d5c+ promotes";
+  EXPECT_EQ(book.records[2][510], BookCodeOfSquare(0x52)) << "the 256th move, 5a5b, fills the record";
+
+  ASSERT_EQ(Lookup(book, Play({P76, E34}), 2), 1);
+  EXPECT_EQ(cands[0].from, 0x28);
+}
+
+TEST_F(MakeBookTest, RefusesIllegalAndOverlongLinesWritingNothing) {
+  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
+  std::string out = (dir / "book.bin").string();
+  EXPECT_EQ(RunMkbook("7h7g 3b3c\n7h7g 3b3c 7g7c\n", out), 2);
+  EXPECT_NE(Stderr().find("line 2"), std::string::npos) << Stderr();
+  EXPECT_NE(Stderr().find("7g7c"), std::string::npos) << Stderr();
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_FALSE(fs::exists(out + ".tmp"));
+
+  EXPECT_EQ(RunMkbook(KingWalk(258) + "\n", out), 2);
+  EXPECT_NE(Stderr().find("line 1"), std::string::npos) << Stderr();
+  EXPECT_FALSE(fs::exists(out));
 }
 
 }  // namespace
