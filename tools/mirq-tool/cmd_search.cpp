@@ -77,24 +77,35 @@ int CmdSelect(const std::vector<std::string>& args) {
   static const int32_t noHand[EHI + 1] = {};
   SetUp(BookStartPosition, 0, StartDiagram, noHand);
 
+  // --book FILE is taken out first: the position's move list runs to the
+  // end of the arguments.
+  std::vector<std::string> rest;
+  std::string bookFile;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--book") {
+      if (i + 1 >= args.size()) return ToolError("select: --book needs a file name");
+      bookFile = args[++i];
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
   ToolPosition tp;
   size_t next = 0;
   std::string why;
-  if (!ParseToolPosition(args, 0, tp, next, why)) return ToolError(why);
-  std::string bookFile;
-  while (next < args.size()) {
-    if (args[next] == "--book" && next + 1 < args.size()) {
-      bookFile = args[next + 1];
-      next += 2;
-    } else {
-      return ToolError("select: unexpected argument '" + args[next] + "'");
-    }
-  }
+  if (!ParseToolPosition(rest, 0, tp, next, why)) return ToolError(why);
+  if (next < rest.size()) return ToolError("select: unexpected argument '" + rest[next] + "'");
   if (!bookFile.empty()) {
-    if (std::FILE* f = std::fopen(bookFile.c_str(), "rb")) {
+    // The engine reads a missing book as an empty one; here a wrong name
+    // is more likely a mistake, so every listed file must open.
+    size_t begin = 0;
+    for (;;) {
+      size_t comma = bookFile.find(',', begin);
+      std::string name = bookFile.substr(begin, comma == std::string::npos ? comma : comma - begin);
+      std::FILE* f = std::fopen(name.c_str(), "rb");
+      if (!f) return ToolError("select: cannot open book file '" + name + "'");
       std::fclose(f);
-    } else {
-      return ToolError("select: cannot open book file '" + bookFile + "'");
+      if (comma == std::string::npos) break;
+      begin = comma + 1;
     }
     LoadBook(&Book, bookFile.c_str());
   }

@@ -1,0 +1,181 @@
+// Main and root search: repetition at ply 1, mates at the root, the value
+// of leaving the opponent without a move, the book before the search.
+#include <cstdio>
+#include <cstring>
+
+#include "book/book.h"
+#include "eval/exchange.h"
+#include "position/makemove.h"
+#include "position/movegen.h"
+#include "position/position.h"
+#include "search/root.h"
+#include "search/search.h"
+#include "search_fixture.h"
+
+namespace {
+
+struct Pv {
+  Move m[PV_SIZE * PV_SIZE] = {};
+  Move& at(int row, int col) { return m[row * PV_SIZE + col]; }
+};
+
+// Repetition: a position at game ply 16 searched as a ply-1 node whose
+// history the test writes directly.
+class RepetitionTest : public SearchTest {
+ protected:
+  void SetUp() override {
+    SearchTest::SetUp();
+    // ENEMY to move at game ply 16.
+    l = LoadSfen("4k4/9/9/9/9/9/9/9/4K4 w G 17");
+    key = l.e.pos.Kyokumen;
+  }
+  int32_t SearchPlyOne() {
+    return Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 1, 1, true);
+  }
+  int32_t LeafValue() {
+    int32_t v = Evaluate(l.e) + BestCaptureThreat(l.e.pos, l.side);
+    return l.side == SELF ? v : -v;
+  }
+  void Occurs(std::initializer_list<int> plies) {
+    for (int n : plies) KeyHistory[n] = key;
+  }
+  void Checks(int from, int to) {
+    for (int n = from; n <= to; ++n) CheckHistory[n] = 1;
+  }
+  Loaded l;
+  HashKey key;
+  Pv pv;
+};
+
+TEST_F(RepetitionTest, FourthOccurrenceIsADraw) {
+  Occurs({4, 8, 12});
+  EXPECT_EQ(SearchPlyOne(), 0) << l.sfen;
+}
+
+TEST_F(RepetitionTest, ThirdOccurrenceIsSearchedAsUsual) {
+  Occurs({8, 12});
+  EXPECT_EQ(SearchPlyOne(), LeafValue()) << l.sfen;
+}
+
+TEST_F(RepetitionTest, TheSetUpPlyZeroIsNotCounted) {
+  l = LoadSfen("4k4/9/9/9/9/9/9/9/4K4 w G 13");  // game ply 12
+  key = l.e.pos.Kyokumen;
+  Occurs({0, 4, 8});
+  EXPECT_EQ(SearchPlyOne(), LeafValue()) << l.sfen;
+}
+
+TEST_F(RepetitionTest, CheckingWithEveryMoveLosesForTheChecker) {
+  Occurs({4, 8, 12});
+  Checks(4, 16);
+  // Every entry is a check: the side that moved here (ply 16 and every
+  // second ply down) checked all along, so the side to move wins.
+  EXPECT_EQ(SearchPlyOne(), VALUE_PERPETUAL);
+  std::memset(CheckHistory, 0, sizeof CheckHistory);
+  for (int n = 3; n <= 15; n += 2) CheckHistory[n] = 1;
+  EXPECT_EQ(SearchPlyOne(), -VALUE_PERPETUAL) << "the side to move was the checker";
+  std::memset(CheckHistory, 0, sizeof CheckHistory);
+  for (int n = 4; n <= 16; n += 2) CheckHistory[n] = 1;
+  CheckHistory[10] = 0;
+  EXPECT_EQ(SearchPlyOne(), 0) << "one quiet move in the cycle makes it a plain draw";
+}
+
+TEST_F(RepetitionTest, OnlyPlyOneJudgesRepetition) {
+  Occurs({4, 8, 12});
+  int32_t v = Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 2, 2, true);
+  EXPECT_EQ(v, LeafValue()) << "ply 2 is a leaf, not a draw";
+}
+
+using RootSearchTest = SearchTest;
+
+TEST_F(RootSearchTest, RootMateReturnsTheMateSearchMove) {
+  // SELF drops a gold on 1b, defended by the pawn on 1c: mate.
+  Loaded l = LoadSfen("8k/9/8P/9/9/9/9/9/K8 b G 1");
+  Move expect{};
+  ASSERT_EQ(MateSearch(l.e.pos, SELF, 7, &expect), MATE_PROVEN) << l.sfen;
+  ClearMateTable();
+  Pv pv;
+  Move m = SelectMove(pv.m, l.side, l.e);
+  EXPECT_EQ(FormatUsiMove(m), FormatUsiMove(expect)) << l.sfen;
+  EXPECT_EQ(FormatUsiMove(m), "G*1b") << l.sfen;
+  EXPECT_EQ(m.score, 0) << "a mate search move carries no ordering score";
+  EXPECT_TRUE(IsEmptyMove(pv.at(0, 1))) << "the mating line ends after the move";
+  EXPECT_EQ(Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 2, false), VALUE_MATE);
+}
+
+TEST_F(RootSearchTest, LeavingTheOpponentWithoutAMoveScoresJustBelowMate) {
+  // After 1d1c the ENEMY king on 1a has every square covered and no check
+  // to answer: no legal move at all.
+  Loaded l = LoadSfen("8k/6G2/9/8P/9/9/9/9/K8 b - 1");
+  Pv pv;
+  int32_t v = Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 2, false);
+  EXPECT_EQ(v, -VALUE_NO_MOVE) << l.sfen;
+  EXPECT_EQ(FormatUsiMove(pv.at(0, 0)), "1d1c") << l.sfen;
+  Move m = SelectMove(pv.m, l.side, l.e);
+  EXPECT_EQ(FormatUsiMove(m), "1d1c") << l.sfen;
+}
+
+TEST_F(RootSearchTest, NoLegalMoveReturnsTheEmptyMove) {
+  Loaded l = LoadSfen("8k/6G2/8P/9/9/9/9/9/K8 w - 1");
+  Pv pv;
+  EXPECT_EQ(Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 1, false), VALUE_NO_MOVE);
+  Move m = SelectMove(pv.m, l.side, l.e);
+  EXPECT_TRUE(IsEmptyMove(m)) << l.sfen;
+}
+
+TEST_F(RootSearchTest, SelectMoveLeavesTheCallersStateAndHistoryAlone) {
+  Loaded l = LoadSfen("lnsgkgsnl/9/ppppppppp/9/9/9/PPPPPPPPP/9/LNSGKGSNL b - 1");
+  EvalState before = l.e;
+  HashKey key0 = KeyHistory[0];
+  Pv pv;
+  Move m = SelectMove(pv.m, l.side, l.e);
+  EXPECT_EQ(std::memcmp(&before, &l.e, sizeof before), 0);
+  EXPECT_EQ(KeyHistory[0], key0);
+  Move check = m;
+  EXPECT_TRUE(IsLegal(l.e.pos, l.side, check)) << FormatUsiMove(m) << " in " << l.sfen;
+  EXPECT_EQ(std::memcmp(&m, &pv.at(0, 0), sizeof m), 0) << "the move is PvTable[0][0], score included";
+}
+
+TEST_F(RootSearchTest, RecordedBookLineIsAnsweredWithoutSearch) {
+  static const int32_t noHand[EHI + 1] = {};
+  ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  // Three lines: two open 7h7g (code 70 -> 61), one 2h2g (code 65 -> 56).
+  static uint8_t records[3][BOOK_RECORD_BYTES] = {};
+  records[0][0] = 61; records[0][1] = 70;
+  records[1][0] = 56; records[1][1] = 65;
+  records[2][0] = 61; records[2][1] = 70;
+  OpeningBook saved = Book;
+  Book = OpeningBook{records, 3, nullptr};
+  EvalState e{};
+  e.pos = BookStartPosition;
+  InitEvaluation(e);
+  SelectCastleTables(e);
+  Pv pv;
+  uint64_t nodes = SearchNodes;
+  Move self = SelectMove(pv.m, SELF, e);
+  Move enemy = SelectMove(pv.m, ENEMY, e);
+  Book = saved;
+  EXPECT_EQ(SearchNodes, nodes) << "a book answer runs no search";
+  EXPECT_EQ(FormatUsiMove(self), "7h7g");
+  EXPECT_EQ(self.score, 0);
+  EXPECT_EQ(std::memcmp(&self, &enemy, sizeof self), 0) << "the side asking does not matter";
+}
+
+TEST_F(RootSearchTest, EqualBookCountsGoToTheFirstCandidate) {
+  static const int32_t noHand[EHI + 1] = {};
+  ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  static uint8_t records[2][BOOK_RECORD_BYTES] = {};
+  records[0][0] = 56; records[0][1] = 65;  // 2h2g
+  records[1][0] = 61; records[1][1] = 70;  // 7h7g
+  OpeningBook saved = Book;
+  Book = OpeningBook{records, 2, nullptr};
+  EvalState e{};
+  e.pos = BookStartPosition;
+  InitEvaluation(e);
+  SelectCastleTables(e);
+  Pv pv;
+  Move m = SelectMove(pv.m, SELF, e);
+  Book = saved;
+  EXPECT_EQ(FormatUsiMove(m), "2h2g");
+}
+
+}  // namespace

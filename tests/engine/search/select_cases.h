@@ -1,0 +1,112 @@
+// The select regression suite: positions written as the analysis tool takes
+// them, with the move and ordering score the root search returns. Read by
+// the search tests and by the select benchmark.
+//
+// File format, one case a line ('#' starts a comment line):
+//   NAME | POSITION | MOVE SCORE
+// POSITION is "startpos [moves ...]" or "sfen BOARD SIDE HANDS N [moves ...]";
+// MOVE is a USI move or "none".
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "eval/eval.h"
+#include "position/position.h"
+#include "position/usi.h"
+
+struct SelectCase {
+  int line;
+  std::string name;
+  std::string position;
+  std::string move;   // expected
+  int score;          // expected
+};
+
+inline std::string TrimCase(const std::string& s) {
+  size_t b = s.find_first_not_of(" \t\r");
+  size_t e = s.find_last_not_of(" \t\r");
+  return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+inline bool LoadSelectCases(const std::string& path, std::vector<SelectCase>& out,
+                            std::string& why) {
+  std::ifstream in(path);
+  if (!in) {
+    why = "cannot open " + path;
+    return false;
+  }
+  std::string text;
+  for (int line = 1; std::getline(in, text); ++line) {
+    text = TrimCase(text);
+    if (text.empty() || text[0] == '#') continue;
+    size_t a = text.find('|');
+    size_t b = a == std::string::npos ? a : text.find('|', a + 1);
+    if (b == std::string::npos) {
+      why = path + ":" + std::to_string(line) + ": expected NAME | POSITION | MOVE SCORE";
+      return false;
+    }
+    SelectCase c;
+    c.line = line;
+    c.name = TrimCase(text.substr(0, a));
+    c.position = TrimCase(text.substr(a + 1, b - a - 1));
+    std::istringstream result(text.substr(b + 1));
+    if (!(result >> c.move >> c.score)) {
+      why = path + ":" + std::to_string(line) + ": expected MOVE SCORE after the second '|'";
+      return false;
+    }
+    out.push_back(c);
+  }
+  return true;
+}
+
+// Sets up the position with evaluation: start position or SFEN, the moves
+// made with evaluation, castle tables chosen for the final position.
+inline bool ReplayCasePosition(const std::string& position, EvalState& e, int& side,
+                               std::string& why) {
+  std::istringstream in(position);
+  std::string word;
+  in >> word;
+  if (word == "startpos") {
+    static const int32_t noHand[EHI + 1] = {};
+    SetUp(e.pos, 0, StartDiagram, noHand);
+    side = SELF;
+  } else if (word == "sfen") {
+    std::string board, s, hands, number;
+    if (!(in >> board >> s >> hands >> number)) {
+      why = "sfen needs BOARD SIDE HANDS N";
+      return false;
+    }
+    if (!ParseSfen(board + " " + s + " " + hands + " " + number, e.pos, side, why)) return false;
+  } else {
+    why = "unknown position '" + word + "'";
+    return false;
+  }
+  InitEvaluation(e);
+  if (in >> word) {
+    if (word != "moves") {
+      why = "expected 'moves', found '" + word + "'";
+      return false;
+    }
+    while (in >> word) {
+      Move m;
+      std::string reason;
+      if (!ParseUsiMove(e.pos, side, word, true, m, reason)) {
+        why = "move " + word + ": " + reason;
+        return false;
+      }
+      MakeMoveEval(e, side, m);
+      side = Opponent(side);
+    }
+  }
+  SelectCastleTables(e);
+  return true;
+}
+
+// "MOVE SCORE" as the analysis tool prints it.
+inline std::string DescribeSelected(const Move& m) {
+  if (IsEmptyMove(m)) return "none 0";
+  return FormatUsiMove(m) + " " + std::to_string(m.score);
+}
