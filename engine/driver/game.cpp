@@ -1,0 +1,238 @@
+// The turn loop of one game.
+#include "game.h"
+
+#include <cstring>
+
+#include "book/book.h"
+#include "points.h"
+#include "position/keys.h"
+#include "position/movegen.h"
+#include "position/position.h"
+#include "turn_files.h"
+
+EvalState Current;
+Move LegalMoves[MAX_MOVES];
+int LegalCount;
+Move SearchBuffer[PV_SIZE * PV_SIZE];
+int SideToMove;
+
+namespace {
+
+// The last ply a game may reach: the histories hold 1000 plies.
+constexpr int LAST_PLY = GAME_PLY_LIMIT - 1;
+
+enum TurnOutcome { MOVE_CHOSEN, NO_MOVE, EXIT_UNANSWERED };
+
+bool SameMove(const Move& a, const Move& b) {
+  return a.from == b.from && a.to == b.to && a.piece == b.piece && a.promote == b.promote;
+}
+
+// Decodes a move line for SELF and looks it up in the legal move list.
+// A drop's piece is added to SELF's hand first, as the list was made with
+// the hand the human may drop from.
+bool DecodeHumanMove(const MoveLine& line, Move& m) {
+  m = Move{};
+  if (line.origin < 8) {
+    AddHandPiece(line.origin, Current.pos, SELF);
+    m.from = 0;
+    m.piece = static_cast<uint8_t>(SELF + line.origin);
+  } else {
+    // An origin that is no square names no move; the board is not read.
+    if (!IsSquare(line.origin)) return false;
+    m.from = static_cast<uint8_t>(line.origin);
+    m.piece = Current.pos.Ban(line.origin);
+  }
+  if (!IsSquare(line.dest)) return false;
+  m.to = static_cast<uint8_t>(line.dest);
+  m.capture = Current.pos.Ban(line.dest);
+  m.promote = line.mark == '*' ? 1 : 0;
+  for (int i = 0; i < LegalCount; ++i) {
+    if (SameMove(LegalMoves[i], m)) {
+      m = LegalMoves[i];
+      return true;
+    }
+  }
+  return false;
+}
+
+// Request "3": the setup file is open and its "3" read.
+TurnOutcome AnswerMoveRequest(std::FILE* setup, Move& move) {
+  char text[TURN_LINE_CHARS + 1];
+  std::FILE* f = OpenTurnFile(SET_TE_FILE);
+  bool have = ReadTurnLine(f, text);
+  bool legal = false;
+  if (have) {
+    MoveLine line = ScanMoveLine(text);
+    if (line.numbers < 2) {  // the engine stops without a word
+      std::fclose(f);
+      std::fclose(setup);
+      return EXIT_UNANSWERED;
+    }
+    legal = DecodeHumanMove(line, move);
+  }
+  if (f) std::fclose(f);
+  std::fclose(setup);
+  WriteTurnFile(ENEMY_FILE, "0");
+  std::FILE* answer = CreateTurnFile(SETUP_FILE);
+  if (legal) WriteTurnFile(POINTS_FILE, HumanPickUp(move.piece, move.to));
+  std::fputs(legal ? "2" : "1", answer);
+  std::fclose(answer);
+  return legal ? MOVE_CHOSEN : NO_MOVE;
+}
+
+// Request "4": judges the purchase line; nothing else changes.
+void AnswerPurchaseRequest(std::FILE* setup) {
+  char text[TURN_LINE_CHARS + 1];
+  std::FILE* f = OpenTurnFile(SET_KOMA_FILE);
+  bool accepted = ReadTurnLine(f, text) && CheckPurchase(text);
+  if (f) std::fclose(f);
+  std::fclose(setup);
+  WriteTurnFile(SETUP_FILE, accepted ? "2" : "1");
+}
+
+// Polls the request file until a legal move arrives.
+TurnOutcome HumanTurn(Move& move) {
+  for (;;) {
+    std::FILE* setup = OpenTurnFile(SETUP_FILE);
+    if (!setup) {
+      PollPause();
+      continue;
+    }
+    int c = std::fgetc(setup);
+    if (c == '3') {
+      TurnOutcome t = AnswerMoveRequest(setup, move);
+      if (t != NO_MOVE) return t;
+    } else if (c == '4') {
+      AnswerPurchaseRequest(setup);
+    } else {
+      std::fclose(setup);
+      PollPause();
+    }
+  }
+}
+
+// The engine's move: the plain position and every affordable purchase are
+// searched; a purchase wins only with a strictly lower score.
+TurnOutcome EngineTurn(MoveSelector select, Move& move) {
+  static EvalState chosen, bought;
+  chosen = Current;
+  Move best = select(SearchBuffer, ENEMY, chosen);
+  // The engine never plays an empty move: an empty result takes no part in
+  // the comparison, and a turn where every search came back empty ends the
+  // game as if the engine had no legal move.
+  bool haveBest = !IsEmptyMove(best);
+  bool purchase = false;
+  int payment[POINT_KINDS] = {0, 0, 0};
+  for (int kind = FU; kind <= HI; ++kind) {
+    int pay[POINT_KINDS];
+    if (!FindPayment(kind, EnginePoints, pay)) continue;
+    bought = Current;
+    AddHandPiece(kind, bought.pos, ENEMY);
+    Move m = select(SearchBuffer, ENEMY, bought);
+    if (IsEmptyMove(m)) continue;
+    if (!haveBest || m.score < best.score) {
+      best = m;
+      haveBest = true;
+      purchase = true;
+      chosen = bought;
+      std::memcpy(payment, pay, sizeof payment);
+    }
+  }
+  if (!haveBest) return NO_MOVE;
+  if (purchase)
+    for (int i = 0; i < POINT_KINDS; ++i) EnginePoints[i] -= payment[i];
+  Current = chosen;
+  move = best;
+  char text[8];
+  FormatEngineMove(move, text);
+  WriteTurnFile(ENEMY_TE_FILE, text);
+  EnginePickUp(move.piece, move.to);
+  WriteTurnFile(ENEMY_FILE, "1");
+  return MOVE_CHOSEN;
+}
+
+int EndGame(int S, bool repetition) {
+  GameResult r = DecideResult(S, repetition, Current.pos.ply, Current.pos.Kyokumen);
+  char text[2] = {r.code, '\0'};
+  WriteTurnFile(ENEMY_FILE, text);
+  return r.status;
+}
+
+}  // namespace
+
+void StartUp(unsigned seed) {
+  static const int32_t noHand[EHI + 1] = {};
+  InitHashKeys();
+  SetUp(Current.pos, 0, StartDiagram, noHand);
+  RecomputePhases(Current);
+  RecomputeKingSums(Current);
+  BuildKingTables();
+  SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  InitEvaluation(Current);
+  Rand15Seed(seed);
+  FillPointGrid();
+  for (int& points : EnginePoints) points = 0;
+  SideToMove = SELF;
+  FillHand(1, Current.pos, SELF);
+}
+
+void BeginGame(const EvalState& e, int side) {
+  Current = e;
+  SideToMove = side;
+  if (side == SELF) FillHand(1, Current.pos, SELF);
+}
+
+int PlayGame(MoveSelector select) {
+  LegalCount = GenerateMoves(Current.pos, SideToMove, LegalMoves);
+  if (LegalCount == 0) return EndGame(SideToMove, false);
+  for (;;) {
+    FillHand(0, Current.pos, SideToMove);
+    SelectCastleTables(Current);
+    Move move;
+    TurnOutcome t = SideToMove == SELF ? HumanTurn(move) : EngineTurn(select, move);
+    if (t == EXIT_UNANSWERED) return 1;
+    if (t == NO_MOVE) return EndGame(SideToMove, false);
+
+    MakeMoveEval(Current, SideToMove, move);
+    if (CountRepetitions(Current.pos.ply, Current.pos.Kyokumen) >= 4)
+      return EndGame(SideToMove, true);
+
+    SideToMove = Opponent(SideToMove);
+    if (SideToMove == SELF) FillHand(1, Current.pos, SELF);
+    LegalCount = GenerateMoves(Current.pos, SideToMove, LegalMoves);
+    if (LegalCount == 0) return EndGame(SideToMove, false);
+    // The histories end here: a game that lasts this long is a draw.
+    if (Current.pos.ply >= LAST_PLY) {
+      WriteTurnFile(ENEMY_FILE, "7");
+      return 0;
+    }
+  }
+}
+
+int CountRepetitions(int p, HashKey key) {
+  int count = 0;
+  for (int i = p; i > 0; i -= 2)
+    if (KeyHistory[i] == key) ++count;
+  return count;
+}
+
+GameResult DecideResult(int S, bool repetition, int p, HashKey key) {
+  if (!repetition) return {S == SELF ? '6' : '5', 0};
+  if (CheckHistory[p]) {
+    // Every move of S in the cycle gave check: S loses.
+    int count = 0;
+    for (int i = p; i > 0 && CheckHistory[i] && count < 4; i -= 2)
+      if (KeyHistory[i] == key) ++count;
+    if (count == 4) return {S == SELF ? '6' : '5', 0};
+    return {'7', 0};
+  }
+  if (p >= 1 && CheckHistory[p - 1]) {
+    // The other side checked with every move of the cycle: it loses.
+    int count = 0;
+    for (int i = p; i > 0 && CheckHistory[i - 1] && count < 4; i -= 2)
+      if (KeyHistory[i] == key) ++count;
+    if (count == 4) return {S == SELF ? '5' : '6', 1};
+    return {'7', 0};
+  }
+  return {'7', 0};
+}

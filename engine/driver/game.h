@@ -1,0 +1,42 @@
+// One game of the engine: start-up, the turn loop, the human's and the
+// engine's turns, and the game end.
+#pragma once
+
+#include "eval/eval.h"
+#include "search/root.h"
+
+// Chooses the engine's move (the root search in the program; tests may
+// pass their own).
+typedef Move (*MoveSelector)(Move* pv, int side, EvalState e);
+
+// The game's state, owned by the driver for the whole run.
+extern EvalState Current;                  // the position everything happens on
+extern Move LegalMoves[MAX_MOVES];         // legal moves of the side to move
+extern int LegalCount;
+extern Move SearchBuffer[PV_SIZE * PV_SIZE];
+extern int SideToMove;
+
+// Start-up: hash keys, the current and the book start position, the
+// evaluation, the point grid (generator seeded with seed) and the engine's
+// points; SELF to move with one piece of each kind in hand.
+void StartUp(unsigned seed);
+
+// Starts from a given position instead (tests); SELF gets one piece of
+// each kind in hand when it is to move.
+void BeginGame(const EvalState& e, int side);
+
+// Plays the game to its end and returns the exit status.
+int PlayGame(MoveSelector select);
+
+// The outcome of a game end.
+struct GameResult {
+  char code;   // '5' the human won, '6' the engine won, '7' drawn
+  int status;  // exit status
+};
+
+// S is the side with no legal move, or with repetition the side that made
+// the last move; key is the current position key at ply p.
+GameResult DecideResult(int S, bool repetition, int p, HashKey key);
+
+// How often the current key occurs at plies p, p - 2, ... above 0.
+int CountRepetitions(int p, HashKey key);

@@ -1,0 +1,84 @@
+// Reading and writing the turn files.
+#include "turn_files.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+const char* const SETUP_FILE = "../save_data/$setup.mvdf";
+const char* const SET_TE_FILE = "../save_data/$setTe.mvdf";
+const char* const SET_KOMA_FILE = "../save_data/$setKoma.mvdf";
+const char* const POINTS_FILE = "../save_data/$points.mvdf";
+const char* const ENEMY_TE_FILE = "../save_data/$enemyTe.mvdf";
+const char* const ENEMY_FILE = "../save_data/$enemy.mvdf";
+
+void PollPause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+std::FILE* OpenTurnFile(const char* path) { return std::fopen(path, "r"); }
+
+bool ReadTurnLine(std::FILE* f, char line[TURN_LINE_CHARS + 1]) {
+  line[0] = '\0';
+  if (!f || !std::fgets(line, TURN_LINE_CHARS + 1, f)) return false;
+  return line[0] != '\0';
+}
+
+std::FILE* CreateTurnFile(const char* path) {
+  // The game program may hold the file for a moment; the answer must get
+  // through, so the engine waits rather than gives up.
+  std::FILE* f;
+  while (!(f = std::fopen(path, "w+"))) PollPause();
+  return f;
+}
+
+void WriteTurnFile(const char* path, const char* text) {
+  std::FILE* f = CreateTurnFile(path);
+  std::fputs(text, f);
+  std::fclose(f);
+}
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// One field: blanks, then one or two hexadecimal digits. Only digits are
+// taken (no sign, no "0x"), so the value is always 0..255.
+bool ScanHexField(const char*& s, int& value) {
+  while (IsBlank(*s)) ++s;
+  int d = HexDigit(*s);
+  if (d < 0) return false;
+  value = d;
+  ++s;
+  if ((d = HexDigit(*s)) >= 0) {
+    value = value * 16 + d;
+    ++s;
+  }
+  return true;
+}
+
+}  // namespace
+
+MoveLine ScanMoveLine(const char* line) {
+  MoveLine m = {0, 0, 0, 0};
+  const char* s = line;
+  if (!ScanHexField(s, m.origin)) return m;
+  m.numbers = 1;
+  if (!ScanHexField(s, m.dest)) return m;
+  m.numbers = 2;
+  while (IsBlank(*s)) ++s;
+  m.mark = *s;
+  return m;
+}
+
+void FormatEngineMove(const Move& m, char text[8]) {
+  if (IsDrop(m))
+    std::snprintf(text, 8, "0%1d%2x", (m.piece - ENEMY) & 7, m.to);
+  else
+    std::snprintf(text, 8, "%2x%2x", m.from, m.to);
+}
