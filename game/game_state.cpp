@@ -1,0 +1,271 @@
+#include "game_state.h"
+
+#include <algorithm>
+
+#include "position/keys.h"
+#include "position/makemove.h"
+#include "position/movegen.h"
+#include "position/position.h"
+#include "position/usi.h"
+
+namespace {
+
+void FillHand(Position& p, int side, int value) {
+  for (int kind = FU; kind <= HI; ++kind) p.Motigoma[side + kind] = value;
+}
+
+bool InCheck(const Position& p, int side) {
+  int king = p.King[SideIndex(side)];
+  return king != 0 && p.Map(Opponent(side))[king] != 0;
+}
+
+std::string Sq(int sq) { return FormatUsiSquare(sq); }
+
+// Whether the piece on from could move to to on this board, kings and
+// pins aside: a step, a knight's jump, or a slide over empty cells.
+bool Reaches(const Position& p, int from, int to) {
+  const int code = p.Ban(from);
+  for (int d = 0; d < DIRECTIONS; ++d) {
+    if (CanStep[d][code] && from + Direction[d] == to) return true;
+    if (!CanSlide[d][code]) continue;
+    for (int c = from + Direction[d];; c += Direction[d]) {
+      if (c == to) return true;
+      if (p.Ban(c) != EMP) break;
+    }
+  }
+  return false;
+}
+
+std::string PieceWord(int code) {
+  int kind = KindOf(code);
+  if (kind != OU && (kind & PROMOTED)) return std::string("promoted ") + KindWord(kind & 7);
+  return KindWord(kind);
+}
+
+}  // namespace
+
+GameState::GameState() { Reset(); }
+
+void GameState::Reset() {
+  static bool keysReady = false;
+  if (!keysReady) {
+    InitHashKeys();
+    keysReady = true;
+  }
+  const int32_t emptyHand[EHI + 1] = {};
+  SetUp(pos_, 0, StartDiagram, emptyHand);
+  std::fill(std::begin(bought_), std::end(bought_), 0);
+  std::fill(std::begin(points_), std::end(points_), 0);
+  history_.clear();
+  StartHumanTurn();
+}
+
+// The engine gives the player one piece of every kind before generating
+// the player's moves, then empties the hand again before reading the move.
+void GameState::StartHumanTurn() {
+  FillHand(pos_, SELF, 1);
+  humanCount_ = GenerateMoves(pos_, SELF, humanList_);
+  FillHand(pos_, SELF, 0);
+}
+
+bool GameState::Make(int side, const Move& m) {
+  if (pos_.ply + 1 >= GAME_PLY_LIMIT) return false;
+  MakeMove(pos_, side, m);
+  history_.push_back(PlayedMove{m, side});
+  return true;
+}
+
+std::vector<Move> GameState::LegalMoves() const {
+  std::vector<Move> moves;
+  for (int i = 0; i < humanCount_; ++i) {
+    const Move& m = humanList_[i];
+    if (!IsDrop(m) || bought_[KindOf(m.piece)] > 0) moves.push_back(m);
+  }
+  return moves;
+}
+
+bool GameState::CheckMove(const Command& c, Move& out, std::string& why) const {
+  if (c.kind != CommandKind::Move) {
+    why = "that is not a move";
+    return false;
+  }
+  if (c.promote) {
+    why = "pieces never promote in this game; type the move without the mark";
+    return false;
+  }
+  const bool drop = c.from == 0;
+  if (drop) {
+    if (bought_[c.dropKind] == 0) {
+      why = std::string("you have not bought a ") + KindWord(c.dropKind) + "; buy one first (buy " +
+            KindLetter(c.dropKind) + " A B C)";
+      return false;
+    }
+  } else {
+    int piece = pos_.Ban(c.from);
+    if (piece == EMP || piece == WALL || !(piece & SELF)) {
+      why = "there is no piece of yours on " + Sq(c.from);
+      return false;
+    }
+  }
+  for (int i = 0; i < humanCount_; ++i) {
+    const Move& m = humanList_[i];
+    if (m.to != c.to || m.promote) continue;
+    if (drop ? (IsDrop(m) && KindOf(m.piece) == c.dropKind) : m.from == c.from) {
+      out = m;
+      return true;
+    }
+  }
+  // Not legal: find the plainest reason.
+  const bool check = InCheck(pos_, SELF);
+  int target = pos_.Ban(c.to);
+  if (drop) {
+    int rank = RankOf(c.to);
+    if (target != EMP) why = "square " + Sq(c.to) + " is occupied";
+    else if (((c.dropKind == FU || c.dropKind == KY) && rank == 1) || (c.dropKind == KE && rank <= 2))
+      why = std::string("a ") + KindWord(c.dropKind) + " dropped on " + Sq(c.to) + " could never move";
+    else if (check) why = "your king is in check and that drop does not stop it";
+    else if (c.dropKind == FU) {
+      bool pawnOnFile = false;
+      for (int r = 1; r <= 9; ++r) pawnOnFile |= pos_.Ban(MakeSquare(FileOf(c.to), r)) == SFU;
+      why = pawnOnFile ? "you already have a pawn on file " + std::to_string(FileOf(c.to))
+                       : std::string("a pawn drop may not give mate");
+    } else why = "that drop is not legal";
+    return false;
+  }
+  if (target != EMP && (target & SELF)) {
+    why = "your own piece stands on " + Sq(c.to);
+    return false;
+  }
+  if (!Reaches(pos_, c.from, c.to))
+    why = "your " + PieceWord(pos_.Ban(c.from)) + " on " + Sq(c.from) + " cannot reach " + Sq(c.to);
+  else if (check) why = "your king is in check and that move does not stop it";
+  else why = "that move would leave your king in check";
+  return false;
+}
+
+void GameState::NoteMoveRequest(const Move& m) {
+  if (IsDrop(m)) pos_.Motigoma[SELF + KindOf(m.piece)] += 1;
+}
+
+void GameState::PlayHumanMove(const Move& m, const std::string& report) {
+  if (!Make(SELF, m)) return;
+  if (IsDrop(m) && bought_[KindOf(m.piece)] > 0) --bought_[KindOf(m.piece)];
+  if (report == "100") ++points_[0];
+  else if (report == "010") ++points_[1];
+  else if (report == "001") ++points_[2];
+}
+
+bool GameState::PlayEngineMove(const std::string& line, Move& played, std::string& why) {
+  int from = 0, dropKind = 0, to = 0;
+  if (!ParseEngineMoveLine(line, from, dropKind, to)) {
+    why = "the engine's move '" + line + "' cannot be read";
+    return false;
+  }
+  // The engine's hand is emptied at the start of its turn; a drop means it
+  // bought that piece just now.
+  FillHand(pos_, ENEMY, 0);
+  if (dropKind != 0) pos_.Motigoma[ENEMY + dropKind] += 1;
+
+  auto find = [&](const Position& p, Move& out) {
+    Move list[MAX_MOVES];
+    int n = GenerateMoves(p, ENEMY, list);
+    for (int i = 0; i < n; ++i) {
+      const Move& m = list[i];
+      if (m.to != to || m.promote) continue;
+      if (dropKind ? (IsDrop(m) && KindOf(m.piece) == dropKind) : m.from == from) {
+        out = m;
+        return true;
+      }
+    }
+    return false;
+  };
+  Move m{};
+  bool found = find(pos_, m);
+  // An opening-book move can promote, and the move file carries no mark for
+  // it: a piece that moves as only its promoted form can has promoted then.
+  int piece = from ? pos_.Ban(from) : 0;
+  if (!found && from && (piece & ENEMY) && piece != WALL && !(piece & PROMOTED) &&
+      KindOf(piece) != KI && KindOf(piece) != OU) {
+    Position promoted = pos_;
+    promoted.Ban(from) = static_cast<uint8_t>(piece | PROMOTED);
+    RebuildAttackMaps(promoted);
+    if (find(promoted, m)) {
+      pos_ = promoted;
+      found = true;
+    }
+  }
+  if (!found) {
+    why = "the engine's move '" + line + "' does not fit the board shown here";
+    return false;
+  }
+  if (!Make(ENEMY, m)) {
+    why = "the game has reached its length limit";
+    return false;
+  }
+  played = m;
+  StartHumanTurn();
+  return true;
+}
+
+bool GameState::CanAfford(const int pay[3], std::string& why) const {
+  static const char* const names[3] = {"red", "green", "blue"};
+  for (int i = 0; i < 3; ++i) {
+    if (pay[i] > points_[i]) {
+      why = "you hold " + std::to_string(points_[i]) + " " + names[i] + " point" +
+            (points_[i] == 1 ? "" : "s") + ", not " + std::to_string(pay[i]);
+      return false;
+    }
+  }
+  return true;
+}
+
+void GameState::Buy(int kind, const int pay[3]) {
+  for (int i = 0; i < 3; ++i) points_[i] -= pay[i];
+  ++bought_[kind];
+}
+
+bool GameState::FourfoldRepetition() const {
+  int count = 0;
+  for (int i = pos_.ply; i > 0; i -= 2)
+    if (KeyHistory[i] == pos_.Kyokumen) ++count;
+  return count >= 4;
+}
+
+std::string GameState::UsiMoves() const {
+  std::string text;
+  for (const PlayedMove& pm : history_) {
+    if (!text.empty()) text += ' ';
+    text += FormatUsiMove(pm.move);
+  }
+  return text;
+}
+
+bool PaymentAccepted(int kind, const int pay[3]) {
+  int a = pay[0], b = pay[1], c = pay[2];
+  int sum = a + b + c;
+  bool eachKind = a >= 1 && b >= 1 && c >= 1;
+  bool threeOfOne = a >= 3 || b >= 3 || c >= 3;
+  switch (kind) {
+    case FU: return sum == 1;
+    case KY: return sum == 2;
+    case KE: return a == 1 && b == 1 && c == 1;
+    case GI: return eachKind && sum == 4;
+    case KI: return sum == 4 && threeOfOne;
+    case KA: return eachKind && sum == 7;
+    case HI: return sum == 7 && threeOfOne;
+    default: return false;
+  }
+}
+
+std::string PaymentRule(int kind) {
+  switch (kind) {
+    case FU: return "a pawn costs 1 point of any colour";
+    case KY: return "a lance costs 2 points of any colours";
+    case KE: return "a knight costs exactly 1 red, 1 green and 1 blue point";
+    case GI: return "a silver costs 4 points with at least 1 of each colour";
+    case KI: return "a gold costs 4 points with 3 or more of one colour";
+    case KA: return "a bishop costs 7 points with at least 1 of each colour";
+    case HI: return "a rook costs 7 points with 3 or more of one colour";
+    default: return "only pawns, lances, knights, silvers, golds, bishops and rooks are sold";
+  }
+}

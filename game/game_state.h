@@ -1,0 +1,78 @@
+// The game program's own copy of the game: the board as the engine plays
+// it, the player's points and bought pieces, and the moves so far. It
+// follows the engine's hand bookkeeping step by step, so that the legal
+// moves it lists are the ones the engine will accept; the engine's answer
+// still decides every move and purchase.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "notation.h"
+#include "position/types.h"
+
+struct PlayedMove {
+  Move move;
+  int side;  // SELF or ENEMY
+};
+
+class GameState {
+ public:
+  GameState();
+
+  // Back to the start position with no points and nothing bought.
+  void Reset();
+
+  const Position& Board() const { return pos_; }
+  int Bought(int kind) const { return bought_[kind]; }
+  int Points(int pointKind) const { return points_[pointKind - 1]; }
+  const std::vector<PlayedMove>& History() const { return history_; }
+  const PlayedMove* LastMove() const { return history_.empty() ? nullptr : &history_.back(); }
+
+  // The player's legal moves now: board moves, and drops of bought kinds.
+  std::vector<Move> LegalMoves() const;
+
+  // Turns a typed move into the legal move it names, or explains in one
+  // line why the engine would refuse it.
+  bool CheckMove(const Command& c, Move& out, std::string& why) const;
+
+  // The engine adds a piece to the player's hand for every drop request it
+  // reads, accepted or not; the copy does the same.
+  void NoteMoveRequest(const Move& m);
+
+  // The engine accepted m; report is the "$points.mvdf" text ("100", ...).
+  void PlayHumanMove(const Move& m, const std::string& report);
+
+  // Applies the engine's move line ("3233", "0155"). False, with a reason,
+  // when the line names no move that fits the board.
+  bool PlayEngineMove(const std::string& line, Move& played, std::string& why);
+
+  // A payment the player can make with the points held.
+  bool CanAfford(const int pay[3], std::string& why) const;
+  // The engine accepted the purchase: points are paid, the piece is bought.
+  void Buy(int kind, const int pay[3]);
+
+  // The engine will end the game before the player moves again.
+  bool PlayerHasNoMoves() const { return humanCount_ == 0; }
+  bool FourfoldRepetition() const;
+
+  // "7g7f 3c3d ..." from the start position.
+  std::string UsiMoves() const;
+
+ private:
+  void StartHumanTurn();
+  bool Make(int side, const Move& m);
+
+  Position pos_;
+  int bought_[HI + 1];
+  int points_[3];
+  std::vector<PlayedMove> history_;
+  Move humanList_[MAX_MOVES];
+  int humanCount_ = 0;
+};
+
+// Whether the engine's payment table accepts this payment for kind; the
+// engine's answer is what counts, this serves hints and the autoplayer.
+bool PaymentAccepted(int kind, const int pay[3]);
+// The rule for kind in one line, e.g. "a gold costs 4 points, 3 or more of one kind".
+std::string PaymentRule(int kind);

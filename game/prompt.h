@@ -1,0 +1,8 @@
+// Reading the player's lines: GNU readline (editing and history) when the
+// build has it and input is a terminal, plain getline otherwise.
+#pragma once
+
+#include <string>
+
+// False at end of input.
+bool ReadPromptLine(const std::string& prompt, std::string& line);

@@ -1,0 +1,137 @@
+// The game program run as the launcher runs it: copied into a tree as
+// "Mirq.exe", started from another folder, with a scripted engine in data/.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "run_program.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+size_t CountLines(const std::string& text) {
+  size_t n = 0;
+  for (char c : text) n += c == '\n';
+  return n;
+}
+
+class GameProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::path bin = BuildBin();
+    ASSERT_FALSE(bin.empty()) << "MIRQ_BIN is not set; run the tests through ctest";
+    fs::path term = bin / "mirq-term";
+    fs::path engine = bin.parent_path() / "tests" / "mirq_fake_engine";
+    ASSERT_TRUE(fs::exists(term)) << term << " is missing";
+    ASSERT_TRUE(fs::exists(engine)) << engine << " is missing";
+    fs::create_directories(tree / "data");
+    fs::create_directories(elsewhere);
+    fs::copy_file(term, tree / "Mirq.exe");
+    fs::copy_file(engine, tree / "data" / "Mirqmind");
+  }
+
+  // Runs the game from a folder that is not the tree, as the launcher does.
+  ProgramRun Run(const std::string& env, const std::string& args = "", const std::string& input = "") {
+    std::string cmd = "cd " + Quoted(elsewhere.string()) + " && ";
+    if (!input.empty()) cmd += "printf '%s' " + Quoted(input) + " | ";
+    cmd += "env " + env + " " + Quoted((tree / "Mirq.exe").string()) + " " + args;
+    return RunShell("sh -c " + Quoted(cmd), 60);
+  }
+
+  TempDir dir;
+  fs::path tree = dir.path() / "tree";
+  fs::path elsewhere = dir.path() / "cwd";
+};
+
+TEST_F(GameProgramTest, AutoplayPlaysToTheEnginesResultAndSavesTheGame) {
+  ProgramRun run = Run("MIRQ_FAKE_MOVES=5 MIRQ_FAKE_RESULT=6 MIRQ_AUTOPLAY=7");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("You lost"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Mirqmind: "), std::string::npos) << "no engine move shown:\n" << run.output;
+
+  std::string games = Slurp(tree / "savedata" / "games.txt");
+  ASSERT_EQ(CountLines(games), 1u) << games;
+  EXPECT_NE(games.find(" lost startpos moves "), std::string::npos) << games;
+  EXPECT_EQ(Slurp(tree / "savedata" / "score.txt"), "won 0\nlost 1\ndrawn 0\n");
+  EXPECT_TRUE(fs::is_empty(elsewhere)) << "the game wrote into the current folder";
+
+  run = Run("MIRQ_FAKE_MOVES=3 MIRQ_FAKE_RESULT=5", "--auto 8");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("You won"), std::string::npos) << run.output;
+  games = Slurp(tree / "savedata" / "games.txt");
+  EXPECT_EQ(CountLines(games), 2u) << "the second game did not append:\n" << games;
+  EXPECT_EQ(Slurp(tree / "savedata" / "score.txt"), "won 1\nlost 1\ndrawn 0\n");
+}
+
+TEST_F(GameProgramTest, SameSeedPlaysTheSameGame) {
+  ProgramRun a = Run("MIRQ_FAKE_MOVES=6 MIRQ_AUTOPLAY=42");
+  ProgramRun b = Run("MIRQ_FAKE_MOVES=6 MIRQ_AUTOPLAY=42");
+  ProgramRun c = Run("MIRQ_FAKE_MOVES=6 MIRQ_AUTOPLAY=43");
+  ASSERT_EQ(a.status, 0) << a.output;
+  // The running totals differ between the runs; the games must not.
+  auto game = [](const std::string& out) { return out.substr(0, out.find("Games won")); };
+  EXPECT_EQ(game(a.output), game(b.output));
+  EXPECT_NE(game(a.output), game(c.output)) << "the seed does not change the game";
+}
+
+TEST_F(GameProgramTest, TypedInputIsAnsweredLineByLine) {
+  ProgramRun run = Run("MIRQ_FAKE_MOVES=50", "--ascii",
+                       "hello\n7776\n0455\nbuy G 3 1 0\n7h7g\nmoves\nquit\n");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("unknown input 'hello'"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("no piece of yours on 7g"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("not bought a silver"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("You cannot pay that"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("You: 7h7g (7877)"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Your legal moves:"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("You left the game"), std::string::npos) << run.output;
+  EXPECT_NE(Slurp(tree / "savedata" / "games.txt").find(" unfinished startpos moves 7h7g "),
+            std::string::npos)
+      << "the abandoned game was not kept";
+  EXPECT_EQ(Slurp(tree / "savedata" / "score.txt"), "")
+      << "an abandoned game changed the totals";
+}
+
+TEST_F(GameProgramTest, BoardShowsLabelsAndTheEnginesLastMove) {
+  ProgramRun run = Run("MIRQ_FAKE_MOVES=50", "--ascii", "7h7g\nboard\nquit\n");
+  EXPECT_NE(run.output.find("    9  8  7  6  5  4  3  2  1"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("| i 9"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(" l  n  s  g  k  g  s  n  l | a 1"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find('*'), std::string::npos) << "the engine's move is not marked";
+  EXPECT_NE(run.output.find("Your points:  red 0  green 0  blue 0"), std::string::npos)
+      << run.output;
+}
+
+TEST_F(GameProgramTest, EngineThatStopsUnexpectedlyIsReported) {
+  ProgramRun run = Run("MIRQ_FAKE_CRASH=1 MIRQ_AUTOPLAY=1");
+  EXPECT_NE(run.status, 0) << run.output;
+  EXPECT_NE(run.status, 124) << "the game hung:\n" << run.output;
+  EXPECT_NE(run.output.find("the engine stopped unexpectedly (exit status 3)"), std::string::npos)
+      << run.output;
+}
+
+TEST_F(GameProgramTest, MissingEngineIsReportedAndNothingIsRecorded) {
+  fs::remove(tree / "data" / "Mirqmind");
+  ProgramRun run = Run("MIRQ_AUTOPLAY=1");
+  EXPECT_NE(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("is missing"), std::string::npos) << run.output;
+  EXPECT_FALSE(fs::exists(tree / "savedata" / "games.txt"));
+}
+
+TEST_F(GameProgramTest, BadArgumentsAreRefused) {
+  EXPECT_EQ(Run("", "--auto").status, 2);
+  EXPECT_EQ(Run("", "--frobnicate").status, 2);
+  EXPECT_EQ(Run("MIRQ_AUTOPLAY=abc").status, 2);
+}
+
+}  // namespace
