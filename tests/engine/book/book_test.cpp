@@ -1,6 +1,7 @@
 // The opening book: entry decoding, loading and the replaying lookup.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +51,8 @@ class BookTest : public ::testing::Test {
     static const int32_t noHand[EHI + 1] = {};
     ::SetUp(start, 0, StartDiagram, noHand);
     dir = fs::temp_directory_path() /
-          ("mirq_book_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+          ("mirq_book_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+           "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::remove_all(dir);
     fs::create_directories(dir);
   }

@@ -1,0 +1,80 @@
+#include "game_tree.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+const char* const TURN_FILES[6] = {"$setup.mvdf",  "$setTe.mvdf",   "$setKoma.mvdf",
+                                   "$points.mvdf", "$enemyTe.mvdf", "$enemy.mvdf"};
+
+GameTree::GameTree(const std::string& name) {
+  root_ = fs::temp_directory_path() /
+          ("mirq_" + name + "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  fs::remove_all(root_);
+  fs::create_directories(root_ / "data");
+  fs::create_directories(root_ / "save_data");
+  Write("$setup.mvdf", "2");
+  Write("$setTe.mvdf", "7161");
+  Write("$setKoma.mvdf", "5031");
+  Write("$points.mvdf", "000");
+  Write("$enemyTe.mvdf", "6272");
+  Write("$enemy.mvdf", "0");
+}
+
+GameTree::~GameTree() {
+  std::error_code ec;
+  fs::remove_all(root_, ec);
+}
+
+void GameTree::Write(const std::string& name, const std::string& content) const {
+  // The engine may hold the file open for a moment on some systems.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    if (std::FILE* f = std::fopen(File(name).string().c_str(), "wb")) {
+      std::fwrite(content.data(), 1, content.size(), f);
+      std::fclose(f);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+std::string GameTree::Read(const std::string& name) const {
+  std::string s;
+  std::FILE* f = std::fopen(File(name).string().c_str(), "rb");
+  if (!f) return s;
+  char buf[256];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+  std::fclose(f);
+  return s;
+}
+
+bool GameTree::Exists(const std::string& name) const { return fs::exists(File(name)); }
+
+void GameTree::Remove(const std::string& name) const {
+  std::error_code ec;
+  fs::remove(File(name), ec);
+}
+
+void GameTree::Age() const {
+  auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const char* name : TURN_FILES) {
+    std::error_code ec;
+    fs::last_write_time(File(name), old, ec);
+  }
+}
+
+bool GameTree::Written(const std::string& name) const {
+  std::error_code ec;
+  auto t = fs::last_write_time(File(name), ec);
+  if (ec) return false;
+  return t > fs::file_time_type::clock::now() - std::chrono::minutes(30);
+}
+
+WorkingFolder::WorkingFolder(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
+WorkingFolder::~WorkingFolder() {
+  std::error_code ec;
+  fs::current_path(old_, ec);
+}
