@@ -5,6 +5,7 @@
 
 #include "book/book.h"
 #include "eval/exchange.h"
+#include "eval/ordering.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
 #include "position/position.h"
@@ -120,6 +121,82 @@ TEST_F(RootSearchTest, NoLegalMoveReturnsTheEmptyMove) {
   EXPECT_EQ(Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 1, false), VALUE_NO_MOVE);
   Move m = SelectMove(pv.m, l.side, l.e);
   EXPECT_TRUE(IsEmptyMove(m)) << l.sfen;
+}
+
+TEST_F(RootSearchTest, EveryMoveRefutedByMateKeepsTheEarlierIterationsMove) {
+  // Whatever SELF plays, ENEMY mates by checks; SELF has three moves.
+  Loaded l = LoadSfen("8k/9/9/9/b8/2+r6/9/9/K8 b l 1");
+  Pv pv;
+  Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 1, false);
+  const Move first = pv.at(0, 0);
+  ASSERT_FALSE(IsEmptyMove(first)) << l.sfen;
+  EXPECT_EQ(Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 2, false), VALUE_START)
+      << "every reply is a proven mate: " << l.sfen;
+  EXPECT_EQ(std::memcmp(&pv.at(0, 0), &first, sizeof first), 0) << "the first iteration's move stays";
+  const TranspositionEntry& t = TableSlot(l.e.pos.Kyokumen);
+  EXPECT_EQ(t.bound, BOUND_UPPER);
+  EXPECT_TRUE(IsEmptyMove(t.best));
+
+  ClearTranspositionTable();
+  ClearMateTable();
+  Move m = SelectMove(pv.m, l.side, l.e);
+  EXPECT_EQ(std::memcmp(&m, &first, sizeof m), 0)
+      << FormatUsiMove(m) << " instead of " << FormatUsiMove(first) << " in " << l.sfen;
+}
+
+TEST_F(RootSearchTest, MissWithThreePliesLeftIsSearchedByIterativeDeepening) {
+  Loaded l = LoadSfen("lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL b - 1");
+  Pv pv;
+  uint64_t nodes = SearchNodes;
+  int32_t deepened = Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 3, true);
+  uint64_t viaSearch = SearchNodes - nodes;
+  ClearTranspositionTable();
+  ClearMateTable();
+  Pv pv2;
+  nodes = SearchNodes;
+  int32_t direct = DeepenSearch(pv2.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 3);
+  EXPECT_EQ(deepened, direct);
+  EXPECT_EQ(viaSearch, SearchNodes - nodes + 1) << "the node is exactly limits 1, 2, 3 in turn";
+
+  // Two plies left: searched directly, the deepen flag changes nothing.
+  ClearTranspositionTable();
+  ClearMateTable();
+  nodes = SearchNodes;
+  Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 2, true);
+  uint64_t flagged = SearchNodes - nodes;
+  ClearTranspositionTable();
+  ClearMateTable();
+  nodes = SearchNodes;
+  Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 2, false);
+  EXPECT_EQ(flagged, SearchNodes - nodes);
+}
+
+TEST_F(RootSearchTest, AtMostThirtyOneMovesAndNoneScoredBelowTheCut) {
+  // Both have far more than 31 legal moves; the first runs into the width
+  // limit, the second into a move ordered below -100 first.
+  struct Case {
+    const char* sfen;
+    bool widthBound;
+  };
+  for (const Case& c : {Case{"lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL b R 1", true},
+                        Case{"lnsgkgsnl/9/ppppppppp/9/9/9/PPPPPPPPP/9/LNSGKGSNL b GSN 1", false}}) {
+    ClearTranspositionTable();
+    ClearMateTable();
+    Loaded l = LoadSfen(c.sfen);
+    Move list[MAX_MOVES];
+    int count = GenerateMoves(l.e.pos, l.side, list);
+    ASSERT_GE(count, 40) << l.sfen;
+    OrderMoves(l.e, l.side, list, count);
+    // Stop before the 32nd move or the first one scored below -100.
+    int expected = 1;
+    while (expected < count && expected < 31 && list[expected].score >= -100) ++expected;
+    EXPECT_EQ(expected == 31, c.widthBound) << "the case no longer tests its rule: " << l.sfen;
+    Pv pv;
+    uint64_t nodes = SearchNodes;
+    // Limit 1: every child searched is one leaf node.
+    Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 1, false);
+    EXPECT_EQ(SearchNodes - nodes, 1u + expected) << l.sfen;
+  }
 }
 
 TEST_F(RootSearchTest, SelectMoveLeavesTheCallersStateAndHistoryAlone) {
