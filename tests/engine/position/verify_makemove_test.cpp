@@ -3,6 +3,7 @@
 // rebuild of the maps and a fresh set-up of the same board and hands give.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -11,6 +12,7 @@
 #include "position/makemove.h"
 #include "position/movegen.h"
 #include "position/position.h"
+#include "position/tables.h"
 #include "position/usi.h"
 #include "verify_brute.h"
 #include "verify_random.h"
@@ -87,23 +89,31 @@ bool CheckDerived(const Position& p, int moved, const std::string& history) {
                         : 0;
     EXPECT_EQ(CheckHistory[p.ply], word) << where << "\n  check history at ply " << p.ply;
   }
-  if (!HandsWithinKeys(p)) return true;  // set-up cannot key counts past 18
+  // Counts past 18 toggle no hand key: set up with the count held at 18
+  // and add the worth of the pieces beyond it to the material.
+  int32_t hand[EHI + 1];
+  int32_t beyond = 0;
+  for (int c = 0; c <= EHI; ++c) {
+    hand[c] = std::min(p.Motigoma[c], int32_t(HAND_MAX));
+    beyond += (p.Motigoma[c] - hand[c]) * HandValue[c];
+  }
   uint8_t diagram[81];
   for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq)
     if (IsSquare(sq)) diagram[DiagramIndex(sq)] = p.Ban(sq);
   Position fresh;
-  SetUp(fresh, p.ply, diagram, p.Motigoma);
+  SetUp(fresh, p.ply, diagram, hand);
   bool ok = true;
   auto same = [&](const char* what, int64_t kept, int64_t recomputed) {
     if (kept == recomputed) return;
-    ADD_FAILURE() << where << "\n  " << what << ": kept " << std::hex << kept << ", set-up gives "
-                  << recomputed;
+    bool key = what[0] == 'H' || what[0] == 'K';
+    ADD_FAILURE() << where << "\n  " << what << ": kept " << (key ? std::hex : std::dec) << kept
+                  << ", set-up gives " << recomputed;
     ok = false;
   };
   same("Hash", int64_t(p.Hash), int64_t(fresh.Hash));
   same("Hand", int64_t(p.Hand), int64_t(fresh.Hand));
   same("Kyokumen", int64_t(p.Kyokumen), int64_t(fresh.Kyokumen));
-  same("material", p.material, fresh.material);
+  same("material", p.material, fresh.material + beyond);
   same("SELF king square", p.King[0], fresh.King[0]);
   same("ENEMY king square", p.King[1], fresh.King[1]);
   return ok;
@@ -119,6 +129,7 @@ bool CanPromote(int side, const Move& m) {
 
 struct PlayoutStats {
   int moves = 0, captures = 0, drops = 0, promotions = 0, promotedCaptures = 0;
+  int handsPast18 = 0;  // moves after which a hand held more than the keys cover
 };
 
 // Plays up to `plies` random legal moves from p, preferring captures now and
@@ -154,6 +165,7 @@ bool Playout(Position p, int side, int plies, std::mt19937& rng, PlayoutStats& s
     stats.promotions += m.promote;
     stats.promotedCaptures += (m.capture & PROMOTED) && KindOf(m.capture) != OU;
     MakeMove(p, side, m);
+    stats.handsPast18 += !HandsWithinKeys(p);
     history += " " + usi;
     if (!CheckDerived(p, side, history)) return false;
     side = Opponent(side);
@@ -187,12 +199,14 @@ TEST(VerifyMakeMove, DerivedFieldsMatchRecomputationInPlayouts) {
     verify::SetUpRandom(p, rp);
     ASSERT_TRUE(Playout(p, rp.side, 150, rng, stats)) << "random playout " << g;
   }
-  std::printf("moves %d, captures %d, drops %d, promotions %d, promoted pieces taken %d\n",
-              stats.moves, stats.captures, stats.drops, stats.promotions, stats.promotedCaptures);
+  std::printf("moves %d, captures %d, drops %d, promotions %d, promoted pieces taken %d, "
+              "hands past 18 %d\n", stats.moves, stats.captures, stats.drops, stats.promotions,
+              stats.promotedCaptures, stats.handsPast18);
   EXPECT_GE(stats.captures, 2000);
   EXPECT_GE(stats.drops, 2000);
   EXPECT_GE(stats.promotions, 500);
   EXPECT_GE(stats.promotedCaptures, 200);
+  EXPECT_GE(stats.handsPast18, 100) << "captures into a full hand were not exercised";
 }
 
 TEST(VerifyMakeMove, SetUpMapsFollowTheirDefinition) {
