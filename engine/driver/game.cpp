@@ -111,38 +111,15 @@ TurnOutcome HumanTurn(Move& move) {
   }
 }
 
-// The engine's move: the plain position and every affordable purchase are
-// searched; a purchase wins only with a strictly lower score.
+// The engine's turn: chooses, pays, writes the move and picks up.
 TurnOutcome EngineTurn(MoveSelector select, Move& move) {
-  static EvalState chosen, bought;
-  chosen = Current;
-  Move best = select(SearchBuffer, ENEMY, chosen);
-  // The engine never plays an empty move: an empty result takes no part in
-  // the comparison, and a turn where every search came back empty ends the
-  // game as if the engine had no legal move.
-  bool haveBest = !IsEmptyMove(best);
-  bool purchase = false;
-  int payment[POINT_KINDS] = {0, 0, 0};
-  for (int kind = FU; kind <= HI; ++kind) {
-    int pay[POINT_KINDS];
-    if (!FindPayment(kind, EnginePoints, pay)) continue;
-    bought = Current;
-    AddHandPiece(kind, bought.pos, ENEMY);
-    Move m = select(SearchBuffer, ENEMY, bought);
-    if (IsEmptyMove(m)) continue;
-    if (!haveBest || m.score < best.score) {
-      best = m;
-      haveBest = true;
-      purchase = true;
-      chosen = bought;
-      std::memcpy(payment, pay, sizeof payment);
-    }
+  EngineChoice c = ChooseEngineMove(select, Current, EnginePoints);
+  if (IsEmptyMove(c.move)) return NO_MOVE;
+  if (c.kind) {
+    for (int i = 0; i < POINT_KINDS; ++i) EnginePoints[i] -= c.payment[i];
+    AddHandPiece(c.kind, Current.pos, ENEMY);
   }
-  if (!haveBest) return NO_MOVE;
-  if (purchase)
-    for (int i = 0; i < POINT_KINDS; ++i) EnginePoints[i] -= payment[i];
-  Current = chosen;
-  move = best;
+  move = c.move;
   char text[8];
   FormatEngineMove(move, text);
   WriteTurnFile(ENEMY_TE_FILE, text);
@@ -159,6 +136,30 @@ int EndGame(int S, bool repetition) {
 }
 
 }  // namespace
+
+EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e, const int points[POINT_KINDS]) {
+  static EvalState bought;
+  EngineChoice c = {select(SearchBuffer, ENEMY, e), 0, {0, 0, 0}};
+  // The engine never plays an empty move: an empty result takes no part in
+  // the comparison, and a turn where every search came back empty ends the
+  // game as if the engine had no legal move.
+  bool haveBest = !IsEmptyMove(c.move);
+  for (int kind = FU; kind <= HI; ++kind) {
+    int pay[POINT_KINDS];
+    if (!FindPayment(kind, points, pay)) continue;
+    bought = e;
+    AddHandPiece(kind, bought.pos, ENEMY);
+    Move m = select(SearchBuffer, ENEMY, bought);
+    if (IsEmptyMove(m)) continue;
+    if (!haveBest || m.score < c.move.score) {
+      c.move = m;
+      c.kind = kind;
+      std::memcpy(c.payment, pay, sizeof pay);
+      haveBest = true;
+    }
+  }
+  return c;
+}
 
 void StartUp(unsigned seed) {
   static const int32_t noHand[EHI + 1] = {};

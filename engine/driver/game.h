@@ -3,6 +3,7 @@
 #pragma once
 
 #include "eval/eval.h"
+#include "points.h"
 #include "search/root.h"
 
 // Chooses the engine's move (the root search in the program; tests may
@@ -15,6 +16,16 @@ extern Move LegalMoves[MAX_MOVES];         // legal moves of the side to move
 extern int LegalCount;
 extern Move SearchBuffer[PV_SIZE * PV_SIZE];
 extern int SideToMove;
+
+// The engine's choice for position e with the points held: the move of
+// the plain position, or of a position holding one bought piece when that
+// search returned a strictly lower score.
+struct EngineChoice {
+  Move move;                // the empty move if every search came back empty
+  int kind;                 // the kind to buy, 0 for none
+  int payment[POINT_KINDS];
+};
+EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e, const int points[POINT_KINDS]);
 
 // Start-up: hash keys, the current and the book start position, the
 // evaluation, the point grid (generator seeded with seed) and the engine's

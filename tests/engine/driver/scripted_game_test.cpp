@@ -1,1 +1,335 @@
+// The engine program against a scripted game program: requests, answers,
+// the order of the writes, and a whole game.
+#include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine_process.h"
+#include "game_tree.h"
+#include "position/keys.h"
+#include "position/makemove.h"
+#include "position/movegen.h"
+#include "position/position.h"
+#include "position/usi.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string EnginePath() {
+  const char* bin = std::getenv("MIRQ_BIN");
+  if (!bin) return "";
+#ifdef _WIN32
+  return (std::filesystem::path(bin) / "mirqmind.exe").string();
+#else
+  return (std::filesystem::path(bin) / "mirqmind").string();
+#endif
+}
+
+class ScriptedGame : public ::testing::Test {
+ protected:
+  ScriptedGame() : tree(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+
+  void SetUp() override {
+    if (EnginePath().empty()) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
+    InitHashKeys();
+    static const int32_t noHand[EHI + 1] = {};
+    ::SetUp(board, 0, StartDiagram, noHand);
+    tree.Age();
+    ASSERT_TRUE(StartEngine(EnginePath(), tree.Data().string(), engine)) << "cannot start " << EnginePath();
+  }
+  void TearDown() override { StopEngine(engine); }
+
+  bool Alive() {
+    int status;
+    if (WaitEngine(engine, 0, status)) {
+      exitStatus = status;
+      return false;
+    }
+    return true;
+  }
+
+  // Waits until the answer to a request is in the request file; "" if the
+  // engine ended or took too long.
+  std::string Answer(int seconds = 60) {
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < deadline) {
+      std::string s = tree.Read("$setup.mvdf");
+      if (s == "1" || s == "2") return s;
+      if (!Alive()) return "";
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return "";
+  }
+
+  std::string Request(const std::string& dataFile, const std::string& data, const std::string& request) {
+    tree.Write(dataFile, data);
+    tree.Write("$setup.mvdf", request);
+    return Answer();
+  }
+  std::string Move(const std::string& line) { return Request("$setTe.mvdf", line, "3"); }
+  std::string Purchase(const std::string& line) { return Request("$setKoma.mvdf", line, "4"); }
+
+  // After an accepted move: what replaces "0" in $enemy.mvdf.
+  std::string EngineStatus(int seconds = 60) {
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < deadline) {
+      std::string s = tree.Read("$enemy.mvdf");
+      if (s.size() == 1 && s != "0") return s;
+      if (!Alive()) return tree.Read("$enemy.mvdf");
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return "";
+  }
+
+  // The human's move as the game program writes it.
+  static std::string Line(const ::Move& m) {
+    char text[8];
+    if (IsDrop(m))
+      std::snprintf(text, sizeof text, "0%d%02x", m.piece - SELF, m.to);
+    else
+      std::snprintf(text, sizeof text, "%02x%02x", m.from, m.to);
+    return text;
+  }
+
+  // Decodes the engine's move against the board and checks it is legal
+  // (with any piece in hand, since the engine may have bought it).
+  bool EngineMoveIsLegal(const std::string& text, ::Move& m) {
+    if (text.size() != 4) return false;
+    unsigned a = 0, b = 0;
+    if (std::sscanf(text.c_str(), "%2x%2x", &a, &b) != 2) return false;
+    Position p = board;
+    for (int k = FU; k <= HI; ++k) p.Motigoma[ENEMY + k] = 1;
+    ::Move list[MAX_MOVES];
+    int n = GenerateMoves(p, ENEMY, list);
+    for (int i = 0; i < n; ++i) {
+      bool match = text[0] == '0' ? IsDrop(list[i]) && list[i].piece == ENEMY + (text[1] - '0') &&
+                                        list[i].to == (b & 0xFF)
+                                  : !IsDrop(list[i]) && list[i].from == a && list[i].to == b;
+      if (match) {
+        m = list[i];
+        board = p;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  GameTree tree;
+  EngineProcess engine;
+  Position board;  // the game as the game program sees it
+  int exitStatus = -1;
+};
+
+TEST_F(ScriptedGame, NoWriteWhileNoRequestWaits) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  ASSERT_TRUE(Alive());
+  for (const char* f : TURN_FILES) EXPECT_FALSE(tree.Written(f)) << f << " was written with no request";
+
+  tree.Remove("$setup.mvdf");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(Alive()) << "a missing request file means: keep polling";
+  EXPECT_FALSE(tree.Exists("$setup.mvdf"));
+  for (const char* f : TURN_FILES) EXPECT_FALSE(tree.Written(f)) << f;
+
+  tree.Write("$setup.mvdf", "");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(tree.Read("$setup.mvdf"), "") << "an empty request file is no request";
+  EXPECT_FALSE(tree.Written("$enemy.mvdf"));
+  EXPECT_EQ(Move("7877"), "2");
+}
+
+TEST_F(ScriptedGame, LegalMoveExchangeWritesInOrder) {
+  // The engine writes: $enemy "0", $setup created, $points, $setup "2",
+  // $enemyTe, $enemy "1". A snapshot reads the files from the last write
+  // back to the first, so that a write it sees implies the earlier ones.
+  struct Snapshot {
+    std::string enemy;
+    bool enemyTeWritten;
+    std::string setupBefore;  // read before $points
+    bool pointsWritten;
+    std::string setupAfter;   // read after $points
+    bool enemyWritten;
+    bool operator!=(const Snapshot& o) const {
+      return enemy != o.enemy || enemyTeWritten != o.enemyTeWritten || setupBefore != o.setupBefore ||
+             pointsWritten != o.pointsWritten || setupAfter != o.setupAfter || enemyWritten != o.enemyWritten;
+    }
+  };
+  std::vector<Snapshot> seen;
+  tree.Write("$setTe.mvdf", "7877");
+  tree.Write("$setup.mvdf", "3abc");  // only the first character counts
+  auto deadline = Clock::now() + std::chrono::seconds(60);
+  while (Clock::now() < deadline) {
+    Snapshot s;
+    s.enemy = tree.Read("$enemy.mvdf");
+    s.enemyTeWritten = tree.Written("$enemyTe.mvdf");
+    s.setupBefore = tree.Read("$setup.mvdf");
+    s.pointsWritten = tree.Written("$points.mvdf");
+    s.setupAfter = tree.Read("$setup.mvdf");
+    s.enemyWritten = tree.Written("$enemy.mvdf");
+    if (seen.empty() || s != seen.back()) seen.push_back(s);
+    if (s.enemy == "1") break;
+  }
+  ASSERT_FALSE(seen.empty());
+  for (const Snapshot& s : seen) {
+    std::string at = "enemy '" + s.enemy + "' setup '" + s.setupBefore + "'/'" + s.setupAfter + "'";
+    if (s.setupAfter != "3abc") {
+      EXPECT_TRUE(s.enemyWritten) << "\"0\" comes before the answer; " << at;
+    }
+    if (s.pointsWritten) {
+      EXPECT_NE(s.setupAfter, "3abc") << "points after the request was taken; " << at;
+    }
+    if (s.setupBefore == "2") {
+      EXPECT_TRUE(s.pointsWritten) << "points before the answer; " << at;
+    }
+    if (s.enemyTeWritten) {
+      EXPECT_EQ(s.setupBefore, "2") << "the engine's move after the answer; " << at;
+    }
+    if (s.enemy == "1") {
+      EXPECT_TRUE(s.enemyTeWritten) << "\"1\" after the engine's move; " << at;
+    } else {
+      EXPECT_TRUE(s.enemy == "0" || s.enemy.empty()) << "status while the engine works; " << at;
+    }
+  }
+  EXPECT_GE(seen.size(), 2u);
+  EXPECT_EQ(tree.Read("$setup.mvdf"), "2");
+  EXPECT_EQ(tree.Read("$points.mvdf"), "000");
+  ASSERT_EQ(tree.Read("$enemy.mvdf"), "1");
+  MakeMove(board, SELF, ::Move{0x78, 0x77, SFU, EMP, 0, 0, 0});
+  ::Move reply;
+  EXPECT_TRUE(EngineMoveIsLegal(tree.Read("$enemyTe.mvdf"), reply))
+      << "engine move '" << tree.Read("$enemyTe.mvdf") << "' after 7h7g";
+  EXPECT_FALSE(tree.Written("$setKoma.mvdf"));
+  EXPECT_TRUE(Alive());
+}
+
+TEST_F(ScriptedGame, MalformedAndIllegalMovesAreAnsweredOne) {
+  const std::vector<std::string> lines = {
+      "7876",                          // two steps for a pawn
+      "7a77", "1077", "78a0", "ffff",  // hexadecimal fields that name no square
+      "0855", "0055", "0955",          // origins that are neither a square nor a kind
+      "7877*",                         // promotion is never generated
+      "2324*",                         // the documented promotion example: no piece there
+      "455",                           // read as 0x45 to 0x05
+      "7876" + std::string(300, '9'),  // an overlong line
+      std::string("7876\x01\xff\x80", 7),
+      "5958 extra"  // the king steps onto its own pawn
+  };
+  for (const std::string& line : lines) {
+    ASSERT_EQ(Move(line), "1") << "move line '" << line << "'";
+    EXPECT_EQ(tree.Read("$enemy.mvdf"), "0");
+  }
+  EXPECT_TRUE(tree.Written("$enemy.mvdf")) << "\"0\" is written for every move request";
+  EXPECT_EQ(Move(""), "1") << "an empty move file";
+  tree.Remove("$setTe.mvdf");
+  tree.Write("$setup.mvdf", "3");
+  EXPECT_EQ(Answer(), "1") << "a missing move file";
+  EXPECT_FALSE(tree.Written("$points.mvdf"));
+  EXPECT_FALSE(tree.Written("$enemyTe.mvdf"));
+
+  EXPECT_EQ(Move("7877"), "2") << "polling resumes after every rejection";
+  EXPECT_EQ(EngineStatus(), "1");
+}
+
+TEST_F(ScriptedGame, DropRequestIsPlayed) {
+  ASSERT_EQ(Move("0455"), "2") << "a silver dropped on 5e";
+  EXPECT_EQ(tree.Read("$points.mvdf"), "000");
+  ASSERT_EQ(EngineStatus(), "1");
+  MakeMove(board, SELF, ::Move{0, 0x55, SGI, EMP, 0, 0, 0});
+  ::Move reply;
+  EXPECT_TRUE(EngineMoveIsLegal(tree.Read("$enemyTe.mvdf"), reply)) << tree.Read("$enemyTe.mvdf");
+}
+
+TEST_F(ScriptedGame, PurchasesAreJudgedByThePaymentTable) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"1100", "2"}, {"1010", "2"}, {"1001", "2"}, {"2200", "2"}, {"2110", "2"}, {"3111", "2"},
+      {"4211", "2"}, {"5400", "2"}, {"5310", "2"}, {"6322", "2"}, {"6511", "2"}, {"7700", "2"},
+      {"7430", "2"}, {"4400", "1"}, {"5211", "1"}, {"1000", "1"}, {"0100", "1"}, {"8100", "1"},
+      {"9700", "1"}, {"3110", "1"}, {"1", "1"},    {"", "1"},     {"x", "1"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(Purchase(c.first), c.second) << "purchase line '" << c.first << "'";
+  tree.Remove("$setKoma.mvdf");
+  tree.Write("$setup.mvdf", "4");
+  EXPECT_EQ(Answer(), "1") << "a missing purchase file";
+  EXPECT_EQ(Request("$setKoma.mvdf", "1100", "4 and more"), "2");
+  EXPECT_FALSE(tree.Written("$enemy.mvdf")) << "a purchase never touches $enemy.mvdf";
+  EXPECT_FALSE(tree.Written("$points.mvdf"));
+  EXPECT_TRUE(Alive());
+}
+
+TEST_F(ScriptedGame, SingleNumberLineEndsTheEngineUnanswered) {
+  tree.Write("$setTe.mvdf", "7");
+  tree.Write("$setup.mvdf", "3");
+  int status = -1;
+  ASSERT_TRUE(WaitEngine(engine, 20000, status)) << "the engine must stop";
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(tree.Read("$setup.mvdf"), "3") << "no answer";
+  EXPECT_FALSE(tree.Written("$enemy.mvdf"));
+}
+
+TEST_F(ScriptedGame, BlankLineEndsTheEngineUnanswered) {
+  tree.Write("$setTe.mvdf", " \n");
+  tree.Write("$setup.mvdf", "3");
+  int status = -1;
+  ASSERT_TRUE(WaitEngine(engine, 20000, status)) << "the engine must stop";
+  EXPECT_EQ(status, 1);
+  EXPECT_FALSE(tree.Written("$enemy.mvdf"));
+}
+
+class WholeGame : public ScriptedGame, public ::testing::WithParamInterface<unsigned> {};
+
+TEST_P(WholeGame, RandomHumanMovesReachAResult) {
+  std::mt19937 random(GetParam());
+  auto deadline = Clock::now() + std::chrono::seconds(75);
+  std::string result;
+  int plies = 0;
+  while (result.empty()) {
+    ASSERT_LT(Clock::now(), deadline) << "game unfinished after " << plies << " plies";
+    Position p = board;
+    for (int k = FU; k <= HI; ++k) p.Motigoma[SELF + k] = 1;
+    ::Move list[MAX_MOVES];
+    int n = GenerateMoves(p, SELF, list);
+    ASSERT_GT(n, 0) << "the engine should have ended the game: " << FormatSfen(p, SELF);
+    // Mostly board moves, so that the game is one of pieces on the board.
+    std::vector<::Move> boardMoves, drops;
+    for (int i = 0; i < n; ++i) (IsDrop(list[i]) ? drops : boardMoves).push_back(list[i]);
+    bool drop = boardMoves.empty() || (!drops.empty() && random() % 5 == 0);
+    const std::vector<::Move>& pool = drop ? drops : boardMoves;
+    ::Move m = pool[random() % pool.size()];
+    ASSERT_EQ(Move(Line(m)), "2") << "legal move " << FormatUsiMove(m) << " in " << FormatSfen(p, SELF);
+    board = p;
+    MakeMove(board, SELF, m);
+    ++plies;
+    std::string status = EngineStatus();
+    ASSERT_FALSE(status.empty()) << "no reply after " << FormatUsiMove(m);
+    if (status != "1") {
+      result = status;
+      break;
+    }
+    ::Move reply;
+    std::string text = tree.Read("$enemyTe.mvdf");
+    ASSERT_TRUE(EngineMoveIsLegal(text, reply)) << "engine move '" << text << "' in " << FormatSfen(board, ENEMY);
+    MakeMove(board, ENEMY, reply);
+    for (int k = FU; k <= HI; ++k) board.Motigoma[ENEMY + k] = 0;
+    ++plies;
+    // The engine may have ended the game right after its move.
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::string after = tree.Read("$enemy.mvdf");
+    if (after.size() == 1 && after >= "5") result = after;
+  }
+  EXPECT_TRUE(result == "5" || result == "6" || result == "7") << "result '" << result << "'";
+  int status = -1;
+  ASSERT_TRUE(WaitEngine(engine, 10000, status)) << "the engine exits after the result";
+  EXPECT_TRUE(status == 0 || (status == 1 && result != "7")) << "exit status " << status;
+  std::printf("game of %d plies, result %s\n", plies, result.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, WholeGame, ::testing::Values(20261208u, 7u, 1234567u));
+
+}  // namespace
