@@ -114,4 +114,28 @@ inline Move Drop(int code, int to) {
   return m;
 }
 
+// Board and hands of p set up afresh at the same ply: every derived field
+// must come out as make-move left it. Returns what differs, empty if none.
+inline std::string DiffFromFreshSetUp(const Position& p) {
+  Board b;
+  for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq)
+    if (IsSquare(sq)) b.Put(sq, p.Ban(sq));
+  std::memcpy(b.hand, p.Motigoma, sizeof b.hand);
+  const HashKey key = KeyHistory[p.ply];
+  const uint32_t check = CheckHistory[p.ply];
+  Position q;
+  SetUp(q, p.ply, b.diagram, b.hand);
+  KeyHistory[p.ply] = key;
+  CheckHistory[p.ply] = check;
+  std::string why;
+  if (std::memcmp(p.Cells, q.Cells, sizeof p.Cells) != 0) why += " cells";
+  if (std::memcmp(p.Attack, q.Attack, sizeof p.Attack) != 0) why += " attack-maps";
+  if (p.King[0] != q.King[0] || p.King[1] != q.King[1]) why += " kings";
+  if (p.material != q.material) why += " material";
+  if (p.Hash != q.Hash) why += " Hash";
+  if (p.Hand != q.Hand) why += " Hand";
+  if (p.Kyokumen != q.Kyokumen) why += " Kyokumen";
+  return why;
+}
+
 }  // namespace core_test
