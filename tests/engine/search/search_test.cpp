@@ -199,6 +199,29 @@ TEST_F(RootSearchTest, AtMostThirtyOneMovesAndNoneScoredBelowTheCut) {
   }
 }
 
+TEST_F(RootSearchTest, RecaptureAfterASacrificeIsExtendedWhileTheLimitStaysBelow32) {
+  // SELF's pawn on 5f can take back on 5e, where the previous move went.
+  Loaded l = LoadSfen("4k4/9/9/9/4p4/4P4/9/9/4K4 b - 1");
+  auto nodesWith = [&](int16_t previousScore, int limit) {
+    ClearTranspositionTable();
+    ClearMateTable();
+    Pv pv;
+    Move previous{};
+    previous.from = 0x54;
+    previous.to = 0x55;
+    previous.piece = EFU;
+    previous.score = previousScore;
+    const int ply = limit - 2;
+    CurrentLine[ply - 1] = previous;
+    uint64_t nodes = SearchNodes;
+    Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, ply, limit, true);
+    return SearchNodes - nodes;
+  };
+  EXPECT_GT(nodesWith(-5, 29), nodesWith(5, 29)) << "the recapture is searched again to limit 31";
+  EXPECT_EQ(nodesWith(-5, 30), nodesWith(5, 30)) << "limit 32 would pass the last ply";
+  EXPECT_EQ(nodesWith(0, 29), nodesWith(5, 29)) << "only a move ordered below 0 counts";
+}
+
 TEST_F(RootSearchTest, SelectMoveLeavesTheCallersStateAndHistoryAlone) {
   Loaded l = LoadSfen("lnsgkgsnl/9/ppppppppp/9/9/9/PPPPPPPPP/9/LNSGKGSNL b - 1");
   EvalState before = l.e;
