@@ -1,16 +1,24 @@
 #include "autoplay.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "position/usi.h"
 
 std::string AutoPlayer::NextLine(const GameState& game) {
   const int ply = game.Board().ply;
-  // One purchase at most per turn, one turn in four.
-  if (ply != lastBuyPly_ && rng_() % 4 == 0) {
+  std::vector<Move> moves = game.LegalMoves();
+  // When only a drop can answer, buying is the move; otherwise one turn in
+  // four, once per turn.
+  const bool mustBuy = moves.empty();
+  if (ply != lastBuyPly_) buysThisTurn_ = 0;
+  if ((mustBuy && buysThisTurn_ < 3) || (ply != lastBuyPly_ && rng_() % 4 == 0)) {
     lastBuyPly_ = ply;
+    ++buysThisTurn_;
+    std::vector<int> kinds = mustBuy ? game.DropKindsThatHelp()
+                                     : std::vector<int>{FU, KY, KE, GI, KI, KA, HI};
     std::vector<std::string> offers;
-    for (int kind = FU; kind <= HI; ++kind)
+    for (int kind : kinds)
       for (int a = 0; a <= std::min(9, game.Points(1)); ++a)
         for (int b = 0; b <= std::min(9, game.Points(2)); ++b)
           for (int c = 0; c <= std::min(9, game.Points(3)); ++c) {
@@ -21,7 +29,6 @@ std::string AutoPlayer::NextLine(const GameState& game) {
           }
     if (!offers.empty()) return offers[rng_() % offers.size()];
   }
-  std::vector<Move> moves = game.LegalMoves();
   if (moves.empty()) return "";
   const Move& m = moves[rng_() % moves.size()];
   return rng_() % 2 ? FormatUsiMove(m) : FormatMoveLine(m);

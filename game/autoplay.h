@@ -10,10 +10,11 @@
 class AutoPlayer {
  public:
   explicit AutoPlayer(unsigned seed) : rng_(seed) {}
-  // The next line the player types; empty when there is no legal move.
+  // The next line the player types; empty when it has nothing left to try.
   std::string NextLine(const GameState& game);
 
  private:
   std::mt19937 rng_;
   int lastBuyPly_ = -1;
+  int buysThisTurn_ = 0;
 };

@@ -69,7 +69,7 @@ void GameState::StartHumanTurn() {
 }
 
 bool GameState::Make(int side, const Move& m) {
-  if (pos_.ply + 1 >= GAME_PLY_LIMIT) return false;
+  if (pos_.ply + 1 >= HISTORY_SIZE) return false;
   MakeMove(pos_, side, m);
   history_.push_back(PlayedMove{m, side});
   return true;
@@ -224,6 +224,24 @@ void GameState::Buy(int kind, const int pay[3]) {
   ++bought_[kind];
 }
 
+std::vector<int> GameState::DropKindsThatHelp() const {
+  std::vector<int> kinds;
+  for (int kind = FU; kind <= HI; ++kind)
+    for (int i = 0; i < humanCount_; ++i)
+      if (IsDrop(humanList_[i]) && KindOf(humanList_[i].piece) == kind) {
+        kinds.push_back(kind);
+        break;
+      }
+  return kinds;
+}
+
+bool GameState::CanBuyAnyOf(const std::vector<int>& kinds) const {
+  int pay[3];
+  for (int kind : kinds)
+    if (FindPayment(kind, points_, pay)) return true;
+  return false;
+}
+
 bool GameState::FourfoldRepetition() const {
   int count = 0;
   for (int i = pos_.ply; i > 0; i -= 2)
@@ -255,6 +273,21 @@ bool PaymentAccepted(int kind, const int pay[3]) {
     case HI: return sum == 7 && threeOfOne;
     default: return false;
   }
+}
+
+bool FindPayment(int kind, const int points[3], int pay[3]) {
+  for (int total = 1; total <= 27; ++total)
+    for (int a = 0; a <= std::min(9, points[0]); ++a)
+      for (int b = 0; b <= std::min(9, points[1]); ++b) {
+        int c = total - a - b;
+        if (c < 0 || c > std::min(9, points[2])) continue;
+        const int p[3] = {a, b, c};
+        if (PaymentAccepted(kind, p)) {
+          std::copy(p, p + 3, pay);
+          return true;
+        }
+      }
+  return false;
 }
 
 std::string PaymentRule(int kind) {

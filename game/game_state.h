@@ -54,6 +54,11 @@ class GameState {
 
   // The engine will end the game before the player moves again.
   bool PlayerHasNoMoves() const { return humanCount_ == 0; }
+  // The engine's rules leave the player only drops of pieces not bought;
+  // kinds whose drop would be legal now, and whether the player's points
+  // can buy one of them.
+  std::vector<int> DropKindsThatHelp() const;
+  bool CanBuyAnyOf(const std::vector<int>& kinds) const;
   bool FourfoldRepetition() const;
 
   // "7g7f 3c3d ..." from the start position.
@@ -74,5 +79,8 @@ class GameState {
 // Whether the engine's payment table accepts this payment for kind; the
 // engine's answer is what counts, this serves hints and the autoplayer.
 bool PaymentAccepted(int kind, const int pay[3]);
+// A payment the points can make that the table accepts for kind (one digit
+// per kind of point), preferring the smallest; false if there is none.
+bool FindPayment(int kind, const int points[3], int pay[3]);
 // The rule for kind in one line, e.g. "a gold costs 4 points, 3 or more of one kind".
 std::string PaymentRule(int kind);

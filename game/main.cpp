@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     GameEnd end = PlayGame(tree, io);
     if (!end.problem.empty()) std::cout << "\nThe game broke off: " << end.problem << "\n";
     else if (end.quit) std::cout << "\nYou left the game.\n";
-    else std::cout << "\n" << ResultSentence(end.result) << "\n";
+    else std::cout << "\n" << (end.note.empty() ? "" : end.note + "\n") << ResultSentence(end.result) << "\n";
 
     // A game that never started has nothing to record.
     if (end.result || end.quit || !end.moves.empty()) {

@@ -109,6 +109,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
     return end;
   };
 
+  bool stuckNoted = false;  // the player was told that only a purchase helps
   if (io.live) out << "A new game. You move first; type 'help' for the rules.\n";
   show();
   for (;;) {
@@ -125,6 +126,24 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
       }
     } else if (!engine.Running()) {
       return finish(LinkReply{});
+    } else if (game.LegalMoves().empty() && !stuckNoted) {
+      // The engine counts a drop of every kind as an answer, but the player
+      // may drop only what was bought. With nothing affordable that helps,
+      // the game is lost; the engine would wait for a move forever.
+      std::vector<int> kinds = game.DropKindsThatHelp();
+      if (!game.CanBuyAnyOf(kinds)) {
+        end.note = "You have no move left: only drops of pieces you have not bought, and your "
+                   "points cannot buy one.";
+        end.result = 6;
+        end.moves = game.UsiMoves();
+        engine.Stop();
+        if (!io.live) show();
+        return end;
+      }
+      std::string names;
+      for (int kind : kinds) names += std::string(" ") + KindWord(kind);
+      out << "  Only a drop can answer now; buy one of:" << names << ".\n";
+      stuckNoted = true;
     }
     std::string line;
     if (!io.nextLine(game, line)) line = "quit";
@@ -188,6 +207,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
     }
     if (r.outcome != LinkOutcome::Accepted) return finish(r);
     game.PlayHumanMove(m, r.points);
+    stuckNoted = false;
     out << "You: " << Describe(m);
     if (!PointWord(r.points).empty()) out << ", your king picks up " << PointWord(r.points);
     out << "\n" << std::flush;

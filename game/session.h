@@ -13,6 +13,7 @@ struct GameEnd {
   int result = 0;        // 5 won, 6 lost, 7 drawn; 0 when none was reached
   bool quit = false;     // the player left the game
   std::string problem;   // why the game broke off, when it did
+  std::string note;      // how the game ended, when the engine did not say
   std::string moves;     // the game in USI from the start position
 };
 

@@ -193,4 +193,29 @@ TEST(PointsAndPurchases, PaymentTableMatchesTheEnginesRule) {
   }
 }
 
+TEST(PointsAndPurchases, AffordablePaymentsAreFoundOnlyWithinThePointsHeld) {
+  int pay[3] = {-1, -1, -1};
+  const int oneEach[3] = {1, 1, 1};
+  ASSERT_TRUE(FindPayment(KE, oneEach, pay));
+  EXPECT_EQ(pay[0] + pay[1] + pay[2], 3);
+  EXPECT_TRUE(PaymentAccepted(KE, pay));
+  EXPECT_FALSE(FindPayment(KI, oneEach, pay)) << "a gold needs 3 points of one colour";
+  const int manyRed[3] = {12, 0, 0};
+  ASSERT_TRUE(FindPayment(HI, manyRed, pay));
+  EXPECT_EQ(pay[0], 7) << "a rook from red points alone";
+  EXPECT_FALSE(FindPayment(KA, manyRed, pay)) << "a bishop needs every colour";
+
+  GameState g;
+  std::vector<int> kinds = g.DropKindsThatHelp();
+  EXPECT_EQ(kinds, (std::vector<int>{KY, KE, GI, KI, KA, HI}))
+      << "at the start every kind but the pawn (no file free of pawns) can be dropped";
+  EXPECT_FALSE(g.CanBuyAnyOf(kinds)) << "bought something with no points";
+  PlayHuman(g, "4847");
+  PlayEngine(g, "3233");
+  PlayHuman(g, "5948", "100");
+  PlayEngine(g, "3334");
+  EXPECT_TRUE(g.CanBuyAnyOf({FU}));
+  EXPECT_FALSE(g.CanBuyAnyOf({KY, KE, GI}));
+}
+
 }  // namespace
