@@ -124,6 +124,8 @@ TEST(ToolPerft, CountsTheStartPositionTree) {
   EXPECT_EQ(OneLine({"perft", "startpos", "2"}), "169");
   EXPECT_EQ(OneLine({"perft", "startpos", "0"}), "1");
   EXPECT_EQ(OneLine({"perft", "startpos", "moves", "7h7g", "1"}), "13");
+  // The last ply a game may reach still counts to the deepest depth taken.
+  EXPECT_EQ(OneLine({"perft", "sfen", "4k4/9/9/9/9/9/9/9/4K4", "b", "-", "1000", "2"}), "25");
 }
 
 TEST(ToolPerft, DivideListsEachMoveAndTheTotal) {
@@ -174,6 +176,7 @@ TEST(ToolBadInput, IsOneErrorLineAndExitStatusTwo) {
       {{"moves", "startpos", "moves", "7j7i"}, "malformed move"},
       {{"moves", "startpos", "moves", "0h0g"}, "malformed move"},
       {{"moves", "startpos", "extra"}, "unexpected argument"},
+      {{"moves", "sfen", "4k4/9/9/9/9/9/9/9/4K4", "b", "-", "1000", "moves", "5i5h"}, "too many moves"},
       {{"perft", "startpos"}, "missing argument"},
       {{"perft", "startpos", "deep"}, "depth"},
       {{"perft", "startpos", "-1"}, "bad depth"},

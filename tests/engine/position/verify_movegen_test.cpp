@@ -149,4 +149,46 @@ TEST(VerifyMoveGeneration, MatchesBruteForceOnRandomPositions) {
   RecordProperty("pawn_drop_mates", cov.pawnDropMatesRefused);
 }
 
+// Pawn drops in front of a boxed king, where the rule and a search for any
+// reply must agree with the generator: pinned defenders, a defender pinned
+// along the file it takes on, an undefended pawn, both sides.
+TEST(VerifyMoveGeneration, PawnDropMateNamedPositions) {
+  InitHashKeys();
+  struct Case {
+    const char* sfen;
+    const char* drop;
+    bool mates;
+  };
+  const Case cases[] = {
+      // The dragon guards the pawn and both flight squares.
+      {"8k/6+R2/9/9/9/9/9/9/K8 b P 1", "P*1b", true},
+      // A silver may take the pawn.
+      {"7sk/6+R2/9/9/9/9/9/9/K8 b P 1", "P*1b", false},
+      // The same silver is pinned along the first rank by a rook.
+      {"4R2sk/6+R2/9/9/9/9/9/9/K8 b P 1", "P*1b", true},
+      // A gold pinned on the king's file may still take along that file.
+      {"8k/6+R2/8g/9/8L/9/9/9/K8 b P 1", "P*1b", false},
+      // Nothing guards the pawn: the king takes it.
+      {"8k/9/6+R2/9/9/9/9/9/K8 b P 1", "P*1b", false},
+      // The second player's drop against the first player's king.
+      {"k8/9/9/9/9/9/9/6+r2/8K w p 1", "P*1h", true},
+      {"k8/9/9/9/9/9/9/6+r2/7SK w p 1", "P*1h", false},
+  };
+  for (const Case& c : cases) {
+    Position p;
+    int side;
+    std::string why;
+    ASSERT_TRUE(ParseSfen(c.sfen, p, side, why)) << c.sfen << ": " << why;
+    brute::Board b = brute::FromPosition(p);
+    int to = ParseUsiSquare(std::string(c.drop).substr(2));
+    EXPECT_EQ(brute::RulePawnDropMates(b, side, FileOf(to), RankOf(to)), c.mates) << c.sfen;
+    EXPECT_EQ(brute::TruePawnDropMates(b, side, FileOf(to), RankOf(to)), c.mates) << c.sfen;
+    Move m;
+    bool listed = ParseUsiMove(p, side, c.drop, false, m, why);
+    EXPECT_EQ(listed, !c.mates) << c.sfen << " " << c.drop << (listed ? " is listed" : " is not listed");
+    Coverage cov;
+    EXPECT_TRUE(CompareOne(p, side, cov)) << c.sfen;
+  }
+}
+
 }  // namespace
