@@ -2,7 +2,6 @@
 // files, so every field is checked before the Position is set up.
 #include "position/usi.h"
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
