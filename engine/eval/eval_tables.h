@@ -2,7 +2,7 @@
 // square and king-relation tables filled at start-up and castle selection.
 #pragma once
 
-#include "../position/types.h"
+#include "eval.h"
 
 // Phase weights by kind 0..15 (code & 15, promotion kept).
 extern const int32_t PhaseAttacker[16];
@@ -50,4 +50,4 @@ inline bool IsGuard(int code) {
 void ChooseCastleTypes(int a, int b, int d, int c, int& selfType, int& enemyType);
 
 // Both table totals from scratch with the active square table.
-void RecomputeTableTotals(struct EvalState& e);
+void RecomputeTableTotals(EvalState& e);
