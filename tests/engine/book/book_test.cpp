@@ -345,6 +345,9 @@ class MakeBookTest : public BookTest {
     std::string tool = (fs::path(bin) / "mirq-tool").string();
     std::string cmd = "\"" + tool + "\" mkbook \"" + out + "\" < \"" + in + "\" > \"" +
                       (dir / "stdout.txt").string() + "\" 2> \"" + (dir / "stderr.txt").string() + "\"";
+#ifdef _WIN32
+    cmd = "\"" + cmd + "\"";  // the shell strips one pair of quotes around the whole line
+#endif
     int rc = std::system(cmd.c_str());
 #ifndef _WIN32
     if (rc != -1 && WIFEXITED(rc)) rc = WEXITSTATUS(rc);
