@@ -1,0 +1,41 @@
+// The recorded moves of select on a fixed set of positions: openings,
+// exchanges, bought pieces in hand and mating nets. Each position starts
+// from empty tables, as the analysis tool does.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "search/root.h"
+#include "search_fixture.h"
+#include "select_cases.h"
+
+namespace {
+
+std::string CasesPath() {
+  if (const char* source = std::getenv("MIRQ_SOURCE")) {
+    return std::string(source) + "/tests/engine/search/select_positions.txt";
+  }
+  return MIRQ_SELECT_CASES;
+}
+
+using SelectRegressionTest = SearchTest;
+
+TEST_F(SelectRegressionTest, RecordedPositionsKeepTheirMoves) {
+  std::vector<SelectCase> cases;
+  std::string why;
+  ASSERT_TRUE(LoadSelectCases(CasesPath(), cases, why)) << why;
+  ASSERT_GE(cases.size(), 30u);
+  static Move pv[PV_SIZE * PV_SIZE];
+  for (const SelectCase& c : cases) {
+    ClearTranspositionTable();
+    ClearMateTable();
+    EvalState e;
+    int side = SELF;
+    ASSERT_TRUE(ReplayCasePosition(c.position, e, side, why)) << c.name << ": " << why;
+    Move m = SelectMove(pv, side, e);
+    EXPECT_EQ(DescribeSelected(m), c.move + " " + std::to_string(c.score))
+        << c.name << " (line " << c.line << "): " << FormatSfen(e.pos, side);
+  }
+}
+
+}  // namespace
