@@ -233,7 +233,9 @@ TEST_F(ScriptedGame, MalformedAndIllegalMovesAreAnsweredOne) {
   EXPECT_FALSE(tree.Written("$points.mvdf"));
   EXPECT_FALSE(tree.Written("$enemyTe.mvdf"));
 
-  EXPECT_EQ(Move("7877"), "2") << "polling resumes after every rejection";
+  // Polling resumes after every rejection; a mark other than "*" asks for
+  // no promotion.
+  EXPECT_EQ(Move("7877 x"), "2");
   EXPECT_EQ(EngineStatus(), "1");
 }
 
