@@ -26,3 +26,16 @@ function(mirq_add_bench name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
 endfunction()
+
+# mirq_windows_programs()
+# In a Windows build the shipped programs carry their product names
+# (Mirqgate.exe, Mirqmind.exe) and the launcher gets the GUI subsystem, so
+# starting it opens no console window. Called once, after every folder.
+function(mirq_windows_programs)
+  if(TARGET mirqgate)
+    set_target_properties(mirqgate PROPERTIES OUTPUT_NAME Mirqgate WIN32_EXECUTABLE ON)
+  endif()
+  if(TARGET mirqmind)
+    set_target_properties(mirqmind PROPERTIES OUTPUT_NAME Mirqmind)
+  endif()
+endfunction()
