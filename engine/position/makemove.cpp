@@ -177,7 +177,7 @@ int IsLegal(const Position& p, int side, Move& m) {
   if (m.from > 7) {
     if (p.Ban(m.from) != m.piece) return 0;
   } else {
-    if (m.piece > EHI || p.Motigoma[m.piece] == 0) return 0;
+    if (m.piece > EHI || p.Motigoma[m.piece] <= 0) return 0;
   }
   if (p.Ban(m.to) & side) return 0;
   if (!MoveFits(p, m)) return 0;
