@@ -9,7 +9,10 @@ namespace fs = std::filesystem;
 const char* const TURN_FILES[6] = {"$setup.mvdf",  "$setTe.mvdf",   "$setKoma.mvdf",
                                    "$points.mvdf", "$enemyTe.mvdf", "$enemy.mvdf"};
 
-GameTree::GameTree(const std::string& name) {
+GameTree::GameTree(const std::string& testName) {
+  std::string name = testName;
+  for (char& c : name)
+    if (c == '/' || c == '\\') c = '_';  // parameterised test names
   root_ = fs::temp_directory_path() /
           ("mirq_" + name + "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   fs::remove_all(root_);
