@@ -1,0 +1,34 @@
+// Fixtures shared by the launcher tests: a private scratch folder per test
+// that is also the temporary folder the launcher sees, and conversions
+// between std::filesystem paths and the launcher's "\"-separated paths.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+// The path as the launcher writes it: "\" between the parts.
+std::string LauncherPath(const fs::path& path);
+
+// The inverse, for checking paths the launcher returns.
+fs::path FromLauncherPath(const std::string& path);
+
+std::string ReadBytes(const fs::path& path);
+void WriteBytes(const fs::path& path, const std::string& bytes);
+
+// Points the platform's temporary folder (TMPDIR, or TMP and TEMP) at
+// folder for this process and the programs it starts.
+void SetTemporaryFolder(const fs::path& folder);
+
+// Sorted names of the entries directly in folder; folders end in "/".
+std::string NamesIn(const fs::path& folder);
+
+class ScratchTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  fs::path root_;  // a fresh folder; also the temporary folder
+};
