@@ -79,11 +79,14 @@ int main(int argc, char** argv) {
   const bool terminal = isatty(1) != 0;
   SessionIo io;
   io.out = &std::cout;
+  // The Windows console gets plain letters: it needs set-up for both
+  // UTF-8 and colour that older consoles do not have.
+  bool fancyTerminal = false;
 #ifndef _WIN32
-  io.style.fancy = !ascii && WantsFancy(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"),
-                                        std::getenv("LANG"), std::getenv("TERM"),
-                                        std::getenv("NO_COLOR"), terminal);
+  fancyTerminal = WantsFancy(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"),
+                             std::getenv("TERM"), std::getenv("NO_COLOR"), terminal);
 #endif
+  io.style.fancy = !ascii && fancyTerminal;
   io.live = terminal && !autoplay;
   AutoPlayer robot(seed);
   if (autoplay) {

@@ -1,0 +1,92 @@
+// Choosing the board style from the environment, and the saved games and
+// totals.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "board_view.h"
+#include "save_data.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(BoardStyle, KanjiAndColourOnlyOnAUtf8TerminalThatCanShowThem) {
+  EXPECT_TRUE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "xterm-256color", nullptr, true));
+  EXPECT_TRUE(WantsFancy(nullptr, nullptr, "C.utf8", "screen", nullptr, true));
+  EXPECT_FALSE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "xterm", nullptr, false))
+      << "output that is not a terminal gets colour codes";
+  EXPECT_FALSE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "dumb", nullptr, true));
+  EXPECT_FALSE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", nullptr, nullptr, true));
+  EXPECT_FALSE(WantsFancy(nullptr, nullptr, "C", "xterm", nullptr, true));
+  EXPECT_FALSE(WantsFancy(nullptr, nullptr, nullptr, "xterm", nullptr, true));
+  EXPECT_FALSE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "xterm", "1", true)) << "NO_COLOR ignored";
+  // The first locale variable that is set decides.
+  EXPECT_FALSE(WantsFancy("C", "en_US.UTF-8", "en_US.UTF-8", "xterm", nullptr, true));
+  EXPECT_TRUE(WantsFancy("", "de_DE.UTF-8", "C", "xterm", nullptr, true));
+}
+
+TEST(BoardStyle, PlainBoardMarksTheEnginesMoveAndSidesByCase) {
+  GameState g;
+  Move m{};
+  std::string why;
+  ASSERT_TRUE(g.CheckMove(ParseCommand("7877"), m, why)) << why;
+  g.NoteMoveRequest(m);
+  g.PlayHumanMove(m, "000");
+  Move played{};
+  ASSERT_TRUE(g.PlayEngineMove("3233", played, why)) << why;
+  std::string board = RenderBoard(g, ViewStyle{false});
+  EXPECT_NE(board.find("  | p  p  p  p  p  p  .* p  p | b 2\n"), std::string::npos) << board;
+  EXPECT_NE(board.find("  | .  .  .  .  .  .  p* .  . | c 3\n"), std::string::npos) << board;
+  EXPECT_NE(board.find("  | L  N  S  G  K  G  S  N  L | i 9\n"), std::string::npos) << board;
+  EXPECT_EQ(RenderMoveList(g, 16), "1. 7h7g 3b3c");
+  std::string fancy = RenderBoard(g, ViewStyle{true});
+  EXPECT_NE(fancy.find("王"), std::string::npos) << "the engine's king is not shown in kanji";
+  EXPECT_NE(fancy.find("玉"), std::string::npos) << "the player's king is not shown in kanji";
+}
+
+TEST(SavedData, GamesAreAppendedAndFinishedOnesCounted) {
+  TempDir dir;
+  fs::path saves = dir.path() / "savedata";
+  Score totals;
+  std::string why;
+  ASSERT_TRUE(RecordGame(saves.string(), 0, 6, "7h7g 3b3c", totals, why)) << why;
+  ASSERT_TRUE(RecordGame(saves.string(), 0, 5, "5h5g", totals, why)) << why;
+  ASSERT_TRUE(RecordGame(saves.string(), 0, 0, "", totals, why)) << why;
+  ASSERT_TRUE(RecordGame(saves.string(), 0, 7, "1h1g", totals, why)) << why;
+  std::string games = Slurp(saves / "games.txt");
+  EXPECT_NE(games.find(" lost startpos moves 7h7g 3b3c\n"), std::string::npos) << games;
+  EXPECT_NE(games.find(" won startpos moves 5h5g\n"), std::string::npos) << games;
+  EXPECT_NE(games.find(" unfinished startpos\n"), std::string::npos) << games;
+  EXPECT_NE(games.find(" drawn startpos moves 1h1g\n"), std::string::npos) << games;
+  EXPECT_EQ(Slurp(saves / "score.txt"), "won 1\nlost 1\ndrawn 1\n");
+  EXPECT_EQ(totals.won + totals.lost + totals.drawn, 3);
+  EXPECT_FALSE(fs::exists(saves / "score.txt.new")) << "the temporary totals file was left behind";
+}
+
+TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
+  TempDir dir;
+  fs::path saves = dir.path() / "savedata";
+  fs::create_directories(saves);
+  {
+    std::ofstream(saves / "score.txt") << "won lots\n";
+  }
+  Score totals;
+  std::string why;
+  EXPECT_FALSE(RecordGame(saves.string(), 0, 5, "5h5g", totals, why));
+  EXPECT_NE(why.find("unreadable"), std::string::npos) << why;
+  EXPECT_EQ(Slurp(saves / "score.txt"), "won lots\n");
+  EXPECT_NE(Slurp(saves / "games.txt").find(" won startpos"), std::string::npos)
+      << "the game itself was lost along with the totals";
+}
+
+}  // namespace
