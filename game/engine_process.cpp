@@ -9,15 +9,38 @@ bool EngineProcess::Start(const std::string& exe, const std::string& workdir, st
     why = "the engine " + exe + " is missing";
     return false;
   }
+  // Standard input and output go to NUL: the console belongs to the player.
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, OPEN_EXISTING, 0, nullptr);
   STARTUPINFOA si{};
   si.cb = sizeof si;
+  if (nul != INVALID_HANDLE_VALUE) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nul;
+    si.hStdOutput = nul;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
   PROCESS_INFORMATION pi{};
   std::string cmd = "\"" + exe + "\"";
-  if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(),
-                      &si, &pi)) {
-    why = "cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")";
+  BOOL started = CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, nul != INVALID_HANDLE_VALUE,
+                                CREATE_SUSPENDED, nullptr, workdir.c_str(), &si, &pi);
+  DWORD error = GetLastError();
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  if (!started) {
+    why = "cannot start " + exe + " (error " + std::to_string(error) + ")";
     return false;
   }
+  // The engine polls without end; a job that dies with this process makes
+  // sure it does not outlive the game program.
+  job_ = CreateJobObjectA(nullptr, nullptr);
+  if (job_) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    AssignProcessToJobObject(job_, pi.hProcess);
+  }
+  ResumeThread(pi.hThread);
   CloseHandle(pi.hThread);
   process_ = pi.hProcess;
   started_ = true;
@@ -38,10 +61,15 @@ bool EngineProcess::Running() {
 }
 
 void EngineProcess::Stop() {
-  if (!Running()) return;
-  TerminateProcess(process_, 1);
-  WaitForSingleObject(process_, INFINITE);
-  Running();
+  if (Running()) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, INFINITE);
+    Running();
+  }
+  if (job_) {
+    CloseHandle(job_);
+    job_ = nullptr;
+  }
 }
 
 #else

@@ -30,6 +30,7 @@ class EngineProcess {
   int status_ = 0;
 #ifdef _WIN32
   void* process_ = nullptr;
+  void* job_ = nullptr;
 #else
   int pid_ = -1;
 #endif
