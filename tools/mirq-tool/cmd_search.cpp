@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "book/book.h"
-#include "eval/eval.h"
 #include "position/position.h"
 #include "position/usi.h"
 #include "search/mate.h"
@@ -15,6 +14,7 @@
 #include "search/search.h"
 #include "search/tt.h"
 #include "tool.h"
+#include "tool_eval.h"
 
 namespace {
 
@@ -22,21 +22,6 @@ typedef std::chrono::steady_clock Clock;
 
 double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The EvalState of the position: evaluation set up on the start position,
-// the moves made with evaluation, castle tables chosen as at a turn's top.
-EvalState ReplayWithEvaluation(const ToolPosition& tp) {
-  EvalState e;
-  e.pos = tp.start;
-  InitEvaluation(e);
-  int side = tp.startSide;
-  for (const Move& m : tp.moves) {
-    MakeMoveEval(e, side, m);
-    side = Opponent(side);
-  }
-  SelectCastleTables(e);
-  return e;
 }
 
 bool ParseCount(const std::string& text, int low, int high, int& out) {
@@ -111,7 +96,8 @@ int CmdSelect(const std::vector<std::string>& args) {
   }
 
   SearchTrace = stderr;
-  EvalState e = ReplayWithEvaluation(tp);
+  EvalState e;
+  ReplayWithEval(tp, e);
   static Move pv[PV_SIZE * PV_SIZE];
   Clock::time_point start = Clock::now();
   Move m = SelectMove(pv, tp.side, e);
