@@ -67,20 +67,6 @@ void SortCheapestFirst(Move* list, int count, bool ascending) {
   }
 }
 
-// A captured king is taken off by hand: the material changes as for any
-// capture, but a king never enters a hand (there is no hand slot or hand key
-// for it). The map bits it leaves are exactly those MakeMove would clear.
-void Capture(Position& copy, int side, const Move& m) {
-  const int victim = copy.Ban(m.to);
-  if (IsKing(victim)) {
-    uint32_t* map = copy.Map(Opponent(side));
-    for (int d = 0; d < KING_DIRECTIONS; ++d) map[m.to + Direction[d]] &= ~(1u << d);
-    copy.material += HandValue[side | (victim & KIND_MASK)] - BoardValue[victim];
-    copy.Ban(m.to) = EMP;
-  }
-  MakeMove(copy, side, m);
-}
-
 // Material after side starts capturing on the copy with its list, the other
 // side answering with its own; SELF keeps the larger, ENEMY the smaller of
 // stopping now and capturing.
@@ -93,7 +79,7 @@ int32_t CaptureLine(Position& copy, int side, Move* own, int ownCount, Move* oth
   for (int k = i; k > 0; --k) own[k] = own[k - 1];
   own[0] = m;
   m.capture = copy.Ban(m.to);
-  Capture(copy, side, m);
+  MakeMove(copy, side, m);
   int32_t v = CaptureLine(copy, Opponent(side), other, otherCount, own + 1, ownCount - 1);
   if (side == SELF) return v > m0 ? v : m0;
   return v < m0 ? v : m0;

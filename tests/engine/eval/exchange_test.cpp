@@ -98,7 +98,7 @@ TEST(ExchangeValue, CheapestAttackerFirstWithPromotedPiecesAtZero) {
 
 TEST(ExchangeValue, KingInCheckCountsAsCapturedThenAvenged) {
   // The pawn takes the king (10000); with a gold behind the king, SELF
-  // takes the pawn back. The king never enters a hand.
+  // takes the pawn back.
   EXPECT_EQ(ExchangeValue(FromSfenPos("8k/9/9/4p4/4K4/9/9/9/9 b - 1"), 0x55), 10000);
   EXPECT_EQ(ExchangeValue(FromSfenPos("8k/9/9/4p4/4K4/4G4/9/9/9 b - 1"), 0x55), 10000 - 205);
   // The same for an ENEMY king in check.
