@@ -68,7 +68,7 @@ inline std::string Sfen(const Position& p) {
       }
       if (empty) s += static_cast<char>('0' + empty);
       empty = 0;
-      if (code & PROMOTED) s += '+';
+      if (KindOf(code) > OU) s += '+';
       s += PieceLetter(code);
     }
     if (empty) s += static_cast<char>('0' + empty);

@@ -109,6 +109,27 @@ TEST(CorePins, PinnedRookMovesOnlyAlongThePinLine) {
   EXPECT_EQ(g.list[0].capture, EMP);
 }
 
+TEST(CoreAttackers, BoardScanIsBlockedByTheKingAndPinsFilterPieces) {
+  // Rook on 5a checks the king on 5e; the gold on 6d is pinned by the bishop
+  // on 8b against the king.
+  const Position p = Board()
+                         .Put(0x55, SOU)
+                         .Put(0x51, EHI)
+                         .Put(0x64, SKI)
+                         .Put(0x82, EKA)
+                         .Put(0x11, EOU)
+                         .Build();
+  EXPECT_EQ(Attackers(p, ENEMY, 0x55), 1u << (SLIDE_BIT + 1)) << Sfen(p);
+  EXPECT_EQ(Attackers(p, ENEMY, 0x56), 0u) << "the king blocks the rook's ray: " << Sfen(p);
+  // The gold steps +1 (direction 1) onto 6e and -16 (direction 4) onto 5d.
+  EXPECT_EQ(Attackers(p, SELF, 0x65), 1u << 1 | 1u << 3) << "gold and king both reach 6e";
+  PinTable pins;
+  ComputePins(p, pins);
+  EXPECT_EQ(pins[0x64], -15) << Sfen(p);
+  EXPECT_EQ(AttackersWithPins(p, SELF, 0x65, pins), 1u << 3) << "the pinned gold leaves 6e";
+  EXPECT_EQ(AttackersWithPins(p, SELF, 0x73, pins), 1u << 5) << "it may still move along the pin";
+}
+
 TEST(CoreMoveGeneration, NoGeneratedMoveEverPromotes) {
   const Position p = Board()
                          .Put(0x32, SFU)
