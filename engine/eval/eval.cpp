@@ -17,7 +17,7 @@ int LastCastleTypes[2];
 
 namespace {
 
-// Below rank 5 is SELF's attack zone (the ENEMY camp), above it ENEMY's.
+// Ranks 1-4 are SELF's attack zone (the ENEMY camp), ranks 6-9 ENEMY's.
 constexpr int SELF_ZONE_LAST_RANK = 4;
 constexpr int ENEMY_ZONE_FIRST_RANK = 6;
 constexpr int PHASE_MAX = 16;
