@@ -60,6 +60,26 @@ void GameState::Reset() {
   StartHumanTurn();
 }
 
+bool GameState::Load(const std::string& sfen, std::string& why) {
+  Position p;
+  int side = SELF;
+  if (!ParseSfen(sfen, p, side, why)) return false;
+  if (side != SELF) {
+    why = "the player must be to move";
+    return false;
+  }
+  const int32_t emptyHand[EHI + 1] = {};
+  uint8_t diagram[81];
+  for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq)
+    if (IsSquare(sq)) diagram[DiagramIndex(sq)] = p.Ban(sq);
+  SetUp(pos_, 0, diagram, emptyHand);
+  std::fill(std::begin(bought_), std::end(bought_), 0);
+  std::fill(std::begin(points_), std::end(points_), 0);
+  history_.clear();
+  StartHumanTurn();
+  return true;
+}
+
 // The engine gives the player one piece of every kind before generating
 // the player's moves, then empties the hand again before reading the move.
 void GameState::StartHumanTurn() {

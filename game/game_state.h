@@ -22,6 +22,9 @@ class GameState {
 
   // Back to the start position with no points and nothing bought.
   void Reset();
+  // A game from an SFEN position with the player to move and empty hands,
+  // for tests and demonstrations of particular positions.
+  bool Load(const std::string& sfen, std::string& why);
 
   const Position& Board() const { return pos_; }
   int Bought(int kind) const { return bought_[kind]; }
@@ -59,6 +62,11 @@ class GameState {
   // can buy one of them.
   std::vector<int> DropKindsThatHelp() const;
   bool CanBuyAnyOf(const std::vector<int>& kinds) const;
+  // The engine waits for a move, but the player may make none: every
+  // answer is a drop of a piece not bought, and no points can buy one.
+  bool PlayerIsStuck() const {
+    return !PlayerHasNoMoves() && LegalMoves().empty() && !CanBuyAnyOf(DropKindsThatHelp());
+  }
   bool FourfoldRepetition() const;
 
   // "7g7f 3c3d ..." from the start position.

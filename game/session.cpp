@@ -130,8 +130,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
       // The engine counts a drop of every kind as an answer, but the player
       // may drop only what was bought. With nothing affordable that helps,
       // the game is lost; the engine would wait for a move forever.
-      std::vector<int> kinds = game.DropKindsThatHelp();
-      if (!game.CanBuyAnyOf(kinds)) {
+      if (game.PlayerIsStuck()) {
         end.note = "You have no move left: only drops of pieces you have not bought, and your "
                    "points cannot buy one.";
         end.result = 6;
@@ -141,7 +140,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
         return end;
       }
       std::string names;
-      for (int kind : kinds) names += std::string(" ") + KindWord(kind);
+      for (int kind : game.DropKindsThatHelp()) names += std::string(" ") + KindWord(kind);
       out << "  Only a drop can answer now; buy one of:" << names << ".\n";
       stuckNoted = true;
     }

@@ -8,6 +8,7 @@
 //   MIRQ_FAKE_MOVES=N    end the game after the player's N-th accepted move
 //   MIRQ_FAKE_RESULT=R   the result written then (default 6)
 //   MIRQ_FAKE_CRASH=1    exit with status 3 on the first move request
+//   MIRQ_FAKE_THINK_MS=T think T milliseconds before each of its moves
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,8 @@ int main() {
   const char* resultEnv = std::getenv("MIRQ_FAKE_RESULT");
   const bool crash = std::getenv("MIRQ_FAKE_CRASH") != nullptr;
   const int endAfter = movesEnv ? std::atoi(movesEnv) : -1;
+  const char* thinkEnv = std::getenv("MIRQ_FAKE_THINK_MS");
+  const int thinkMs = thinkEnv ? std::atoi(thinkEnv) : 0;
   const std::string scriptedResult = resultEnv ? resultEnv : "6";
 
   InitHashKeys();
@@ -136,6 +139,7 @@ int main() {
       Write("$enemy.mvdf", "5");
       return 0;
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(thinkMs));
     const Move& reply = list[0];
     char text[8];
     if (IsDrop(reply)) std::snprintf(text, sizeof text, "0%1d%2x", reply.piece - 32, reply.to);

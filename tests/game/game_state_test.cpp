@@ -218,4 +218,25 @@ TEST(PointsAndPurchases, AffordablePaymentsAreFoundOnlyWithinThePointsHeld) {
   EXPECT_FALSE(g.CanBuyAnyOf({KY, KE, GI}));
 }
 
+TEST(GameEnd, APlayerWhoseOnlyAnswersAreUnboughtDropsIsStuck) {
+  // The lance on 1a checks the king on 1i; the king cannot step aside and
+  // no piece on the board can block, so only a drop on file 1 answers.
+  GameState g;
+  std::string why;
+  ASSERT_TRUE(g.Load("k7l/9/9/9/9/9/9/7L1/7LK b - 1", why)) << why;
+  EXPECT_FALSE(g.PlayerHasNoMoves()) << "the engine counts drops as answers";
+  EXPECT_TRUE(g.LegalMoves().empty());
+  EXPECT_EQ(g.DropKindsThatHelp().size(), 7u);
+  EXPECT_TRUE(g.PlayerIsStuck()) << "no points, nothing bought, yet not stuck";
+
+  const int free[3] = {0, 0, 0};
+  g.Buy(GI, free);
+  EXPECT_FALSE(g.PlayerIsStuck()) << "a bought silver can block";
+  Move m{};
+  EXPECT_TRUE(g.CheckMove(ParseCommand("S*1e"), m, why)) << why;
+  EXPECT_TRUE(Contains(Refusal(g, "2h2g"), "in check")) << Refusal(g, "2h2g");
+
+  EXPECT_FALSE(g.Load("k7l/9/9/9/9/9/9/7L1/7LK w - 1", why)) << "engine to move was accepted";
+}
+
 }  // namespace
