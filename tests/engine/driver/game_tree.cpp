@@ -57,8 +57,13 @@ std::string GameTree::Read(const std::string& name) const {
 bool GameTree::Exists(const std::string& name) const { return fs::exists(File(name)); }
 
 void GameTree::Remove(const std::string& name) const {
-  std::error_code ec;
-  fs::remove(File(name), ec);
+  // On Windows a file the engine has open at that moment cannot be deleted.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::error_code ec;
+    fs::remove(File(name), ec);
+    if (!fs::exists(File(name))) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 void GameTree::Age() const {
