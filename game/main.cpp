@@ -117,7 +117,11 @@ int main(int argc, char** argv) {
         std::cerr << "mirq-term: the game was not saved: " << why << "\n";
     }
     if (autoplay) return end.result ? 0 : 1;
-    if (!end.problem.empty() && end.moves.empty()) return 1;
+    if (!end.problem.empty() && end.moves.empty()) {
+      std::cout << "mirq-term plays from the game tree it sits in (" << tree.root
+                << "); scripts/play builds the whole game and starts it.\n";
+      return 1;
+    }
     if (!AskAgain()) return 0;
   }
 }

@@ -162,7 +162,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
       case CommandKind::Moves: {
         std::string list;
         for (const Move& m : game.LegalMoves()) list += " " + FormatUsiMove(m);
-        out << "  Your legal moves:" << list << "\n";
+        out << "  Your legal moves:" << (list.empty() ? " none" : list) << "\n";
         continue;
       }
       case CommandKind::Quit:
