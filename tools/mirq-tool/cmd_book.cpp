@@ -1,4 +1,5 @@
-// mkbook: writes a book file from game lines given as USI moves.
+// Book commands: mkbook writes a book file from game lines given as USI
+// moves; book lists what a chain of book files proposes for a position.
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -94,8 +95,32 @@ int MakeBook(const std::vector<std::string>& args) {
   return 0;
 }
 
-const bool registered = RegisterCommand(
-    "mkbook", "mkbook OUT.bin   game lines (USI moves from startpos) on stdin -> book file",
-    MakeBook);
+// The candidates of the book files for POSITION, one "MOVE COUNT" line each
+// in the order first proposed; the engine plays the first with the largest
+// count. The lines start from the start position whatever POSITION says.
+int QueryBook(const std::vector<std::string>& args) {
+  if (args.size() < 2) return ToolError("usage: book FILE[,FILE...] POSITION");
+  ToolPosition tp;
+  size_t next;
+  std::string why;
+  if (!ParseToolPosition(args, 1, tp, next, why)) return ToolError(why);
+  if (next != args.size()) return ToolError("unexpected argument '" + args[next] + "'");
+  OpeningBook book = {nullptr, 0, nullptr};
+  LoadBook(&book, args[0].c_str());
+  static const int32_t noHand[EHI + 1] = {};
+  Position start;
+  SetUp(start, 0, StartDiagram, noHand);
+  static Move candidates[MAX_MOVES];
+  static int32_t counts[MAX_MOVES];
+  int n = LookupBook(&book, start, SELF, tp.final, tp.final.ply, candidates, counts);
+  for (int i = 0; i < n; ++i) std::printf("%s %d\n", FormatUsiMove(candidates[i]).c_str(), counts[i]);
+  return 0;
+}
+
+const bool registered =
+    RegisterCommand("mkbook", "mkbook OUT.bin          game lines (USI moves from startpos) on stdin -> book file",
+                    MakeBook) &&
+    RegisterCommand("book", "book FILES POSITION     book candidates: MOVE COUNT (FILES comma-separated)",
+                    QueryBook);
 
 }  // namespace

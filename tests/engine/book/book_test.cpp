@@ -336,6 +336,10 @@ namespace {
 class MakeBookTest : public BookTest {
  protected:
   int RunMkbook(const std::string& lines, const std::string& out) {
+    return RunTool("mkbook \"" + out + "\"", lines);
+  }
+  // Runs mirq-tool with args and the given standard input.
+  int RunTool(const std::string& args, const std::string& lines) {
     const char* bin = std::getenv("MIRQ_BIN");
     if (!bin) return -1;
     std::string in = (dir / "lines.txt").string();
@@ -343,7 +347,7 @@ class MakeBookTest : public BookTest {
     std::fputs(lines.c_str(), f);
     std::fclose(f);
     std::string tool = (fs::path(bin) / "mirq-tool").string();
-    std::string cmd = "\"" + tool + "\" mkbook \"" + out + "\" < \"" + in + "\" > \"" +
+    std::string cmd = "\"" + tool + "\" " + args + " < \"" + in + "\" > \"" +
                       (dir / "stdout.txt").string() + "\" 2> \"" + (dir / "stderr.txt").string() + "\"";
 #ifdef _WIN32
     cmd = "\"" + cmd + "\"";  // the shell strips one pair of quotes around the whole line
@@ -354,9 +358,10 @@ class MakeBookTest : public BookTest {
 #endif
     return rc;
   }
-  std::string Stderr() {
+  std::string Stderr() { return Output("stderr.txt"); }
+  std::string Output(const std::string& name) {
     std::string s;
-    std::FILE* f = std::fopen((dir / "stderr.txt").string().c_str(), "rb");
+    std::FILE* f = std::fopen((dir / name).string().c_str(), "rb");
     if (!f) return s;
     for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
     std::fclose(f);
@@ -400,6 +405,22 @@ TEST_F(MakeBookTest, RefusesIllegalAndOverlongLinesWritingNothing) {
   EXPECT_EQ(RunMkbook(KingWalk(258) + "\n", out), 2);
   EXPECT_NE(Stderr().find("line 1"), std::string::npos) << Stderr();
   EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(MakeBookTest, BookCommandListsCandidatesOfTheFirstMatchingFile) {
+  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
+  std::string a = (dir / "a.bin").string(), b = (dir / "b.bin").string();
+  ASSERT_EQ(RunMkbook("7h7g 3b3c 2h2g\n7h7g 8b8c\n2h2g 3b3c 7h7g 8b8c\n7h7g 3b3c 5h5g\n", a), 0) << Stderr();
+  ASSERT_EQ(RunMkbook("5h5g\n", b), 0) << Stderr();
+  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 7h7g", ""), 0) << Stderr();
+  EXPECT_EQ(Output("stdout.txt"), "3b3c 2\n8b8c 1\n");
+  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 7h7g 3b3c", ""), 0) << Stderr();
+  EXPECT_EQ(Output("stdout.txt"), "2h2g 1\n5h5g 1\n");
+  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 5h5g", ""), 0) << Stderr();
+  EXPECT_EQ(Output("stdout.txt"), "") << "no line of either file continues 5h5g";
+  ASSERT_EQ(RunTool("book \"" + (dir / "none.bin").string() + "," + b + "\" startpos", ""), 0) << Stderr();
+  EXPECT_EQ(Output("stdout.txt"), "5h5g 1\n");
+  EXPECT_EQ(RunTool("book \"" + a + "\" startpos moves 7h7g 7g7e", ""), 2);
 }
 
 }  // namespace
