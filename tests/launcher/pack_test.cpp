@@ -42,7 +42,9 @@ TEST(PackNameTest, NamesAreBackslashSeparatedBelowTheRoot) {
   std::string error;
   EXPECT_EQ(EntryNameFor(fs::path("Mirq.exe"), error), "\\Mirq.exe");
   EXPECT_EQ(EntryNameFor(fs::path("data") / "sub" / "e.bin", error), "\\data\\sub\\e.bin");
-  EXPECT_EQ(EntryNameFor(fs::path("\x95\x5C.txt"), error), "\\\x95\x5C.txt");
+  if (ShiftJisNames()) {
+    EXPECT_EQ(EntryNameFor(fs::path("\x95\x5C.txt"), error), "\\\x95\x5C.txt");
+  }
 }
 
 TEST(PackNameTest, NamesTheUnpackerWouldRefuseOrMisreadAreRefused) {
@@ -52,7 +54,9 @@ TEST(PackNameTest, NamesTheUnpackerWouldRefuseOrMisreadAreRefused) {
   EXPECT_EQ(EntryNameFor(fs::path(std::string(258, 'n')), error), "\\" + std::string(258, 'n'));
   EXPECT_EQ(EntryNameFor(fs::path("a:b"), error), "");
   // A lead byte at a folder's end would swallow the separator after it.
-  EXPECT_EQ(EntryNameFor(fs::path("x\x95") / "b", error), "");
+  if (ShiftJisNames()) {
+    EXPECT_EQ(EntryNameFor(fs::path("x\x95") / "b", error), "");
+  }
 #ifndef _WIN32
   EXPECT_EQ(EntryNameFor(fs::path("back\\slash"), error), "") << "a \"\\\" inside a file name";
 #endif

@@ -99,6 +99,7 @@ TEST_F(PackageTest, ContentsAreReadBackToBackWhateverTheOffsetsSay) {
 }
 
 TEST_F(PackageTest, ShiftJisTrailByteDoesNotCutTheFolderPart) {
+  if (!ShiftJisNames()) GTEST_SKIP() << "the system code page is not Shift-JIS";
   const std::string hyo = "\x95\x5C";
   EXPECT_EQ(Unpack(Package({{"\\" + hyo + ".txt", "root"}, {"\\" + hyo + "\\in.txt", "inner"}})), kUnpackOk);
   EXPECT_EQ(NamesIn(out_), hyo + ".txt " + hyo + "/ ") << "a file and a folder, both named by the character";

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "platform/win32.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -40,6 +42,21 @@ void SetTemporaryFolder(const fs::path& folder) {
 #else
   setenv("TMPDIR", folder.c_str(), 1);
 #endif
+}
+
+bool ShiftJisNames() {
+#ifdef _WIN32
+  return GetACP() == 932;
+#else
+  return true;
+#endif
+}
+
+std::string PlatformMessage(unsigned long error) {
+  char text[512] = {};
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                static_cast<DWORD>(error), 0, text, sizeof(text), nullptr);
+  return std::string(text, length);
 }
 
 std::string NamesIn(const fs::path& folder) {

@@ -23,6 +23,13 @@ void WriteBytes(const fs::path& path, const std::string& bytes);
 // folder for this process and the programs it starts.
 void SetTemporaryFolder(const fs::path& folder);
 
+// Whether the file system takes names as Shift-JIS bytes: always on POSIX,
+// on Windows only with code page 932.
+bool ShiftJisNames();
+
+// The platform's own message text for a last-error value.
+std::string PlatformMessage(unsigned long error);
+
 // Sorted names of the entries directly in folder; folders end in "/".
 std::string NamesIn(const fs::path& folder);
 
