@@ -13,7 +13,10 @@ function(mirq_add_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "MIRQ_BIN=${CMAKE_BINARY_DIR}/bin;MIRQ_SOURCE=${CMAKE_SOURCE_DIR}")
+    # One variable per property: a list value would be split on its way
+    # through test discovery.
+    PROPERTIES ENVIRONMENT "MIRQ_BIN=${CMAKE_BINARY_DIR}/bin"
+               ENVIRONMENT_MODIFICATION "MIRQ_SOURCE=set:${CMAKE_SOURCE_DIR}")
 endfunction()
 
 # mirq_add_bench(NAME SOURCES... LIBS libs...)
