@@ -37,10 +37,17 @@ bool EncodeLine(const std::string& text, int lineNumber, Record& record, std::st
   int side = SELF;
   record.assign(BOOK_RECORD_BYTES, 0);
   for (size_t j = 0; j < moves.size(); ++j) {
-    // Pieces are bought in this game, so a drop of any kind may follow.
-    for (int kind = FU; kind <= HI; ++kind) p.Motigoma[side + kind] = 1;
+    // Hands as in a game: the first player (the human) holds one piece of
+    // every kind it may have bought; the second player (the engine) holds
+    // nothing, since a book move it plays is never paid for.
+    for (int kind = FU; kind <= HI; ++kind) p.Motigoma[side + kind] = side == SELF ? 1 : 0;
     Move m;
     std::string reason;
+    if (side == ENEMY && moves[j].find('*') != std::string::npos) {
+      why = "line " + std::to_string(lineNumber) + ": move " + std::to_string(j + 1) + " '" +
+            moves[j] + "': the second player drops only pieces it buys, which a book line cannot";
+      return false;
+    }
     if (!ParseUsiMove(p, side, moves[j], true, m, reason)) {
       why = "line " + std::to_string(lineNumber) + ": move " + std::to_string(j + 1) + " '" +
             moves[j] + "': " + reason;

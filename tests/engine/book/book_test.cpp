@@ -402,6 +402,10 @@ TEST_F(MakeBookTest, RefusesIllegalAndOverlongLinesWritingNothing) {
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(out + ".tmp"));
 
+  EXPECT_EQ(RunMkbook("7h7g 3b3c G*5e\n7h7g 3b3c 8h8g G*5e\n", out), 2) << "the engine cannot drop";
+  EXPECT_NE(Stderr().find("line 2: move 4 'G*5e'"), std::string::npos) << Stderr();
+  EXPECT_FALSE(fs::exists(out));
+
   EXPECT_EQ(RunMkbook(KingWalk(258) + "\n", out), 2);
   EXPECT_NE(Stderr().find("line 1"), std::string::npos) << Stderr();
   EXPECT_FALSE(fs::exists(out));
