@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "file_ex.h"
 #include "folders.h"
@@ -68,21 +67,20 @@ int CPackage::Unpack(const std::string& packagePath, const std::string& destinat
   int64_t left = fileSize.QuadPart - static_cast<int64_t>(sizeof(header));
   if (static_cast<int64_t>(header.count) * static_cast<int64_t>(sizeof(PackageEntry)) > left)
     return kUnpackShortTable;
-  std::vector<PackageEntry> table;
-  table.reserve(header.count);
-  for (uint32_t i = 0; i < header.count; ++i) {
-    PackageEntry entry;
-    if (ReadBlock(package.Get(), &entry, sizeof(entry)) != sizeof(entry)) return kUnpackShortTable;
-    table.push_back(entry);
-  }
+  // A table that fits the file but not in memory is a failure, not a crash.
+  std::unique_ptr<PackageEntry[]> table(new (std::nothrow) PackageEntry[header.count]);
+  if (!table && header.count > 0) return kUnpackShortTable;
+  for (uint32_t i = 0; i < header.count; ++i)
+    if (ReadBlock(package.Get(), &table[i], sizeof(PackageEntry)) != sizeof(PackageEntry)) return kUnpackShortTable;
   left -= static_cast<int64_t>(header.count) * static_cast<int64_t>(sizeof(PackageEntry));
 
   // Every name is checked before anything is written, so that a hostile
   // name ("..", a drive, an unterminated field) writes nothing at all.
-  for (const PackageEntry& entry : table)
-    if (!IsSafeEntryName(entry.name, sizeof(entry.name))) return kUnpackBadFolder;
+  for (uint32_t i = 0; i < header.count; ++i)
+    if (!IsSafeEntryName(table[i].name, sizeof(table[i].name))) return kUnpackBadFolder;
 
-  for (const PackageEntry& entry : table) {
+  for (uint32_t i = 0; i < header.count; ++i) {
+    const PackageEntry& entry = table[i];
     std::string path = destination + std::string(entry.name);
     std::string folder = path.substr(0, FindLastSeparator(path));
     if (!MakeDirectories(folder)) return kUnpackBadFolder;
