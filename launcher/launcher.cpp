@@ -34,6 +34,8 @@ bool IsExtracted(const std::string& folder) {
   CFileFinder finder;
   std::vector<std::string> found;
   if (!finder.SetDirectory(folder)) return false;
+  // Only entries found count: a listing that failed (a negative result)
+  // does not make a tree complete.
   if (finder.List(found, kGameName, kListFiles, false) <= 0) return false;
   return finder.List(found, kStartMarker, kListFiles, false) > 0;
 }
