@@ -34,7 +34,11 @@ ToolResult Tool(const std::string& args) {
   char buf[256];
   for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
   int status = pclose(p);
+#ifdef _WIN32
+  run.status = status;  // the Windows runtime's pclose gives the exit code itself
+#else
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
   run.err = Slurp(errFile);
   return run;
 }
