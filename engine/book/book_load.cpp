@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <string>
 
 #include "book.h"
 
@@ -58,7 +57,7 @@ void LoadBookFile(OpeningBook* node, const char* name) {
 void LoadBook(OpeningBook* node, const char* names) {
   node->next = nullptr;
   const char* comma = std::strchr(names, ',');
-  std::string first = comma ? std::string(names, comma - names) : std::string(names);
+  size_t length = comma ? static_cast<size_t>(comma - names) : std::strlen(names);
   if (comma) {
     OpeningBook* next = new (std::nothrow) OpeningBook{nullptr, 0, nullptr};
     if (next) {
@@ -66,5 +65,14 @@ void LoadBook(OpeningBook* node, const char* names) {
       node->next = next;
     }
   }
-  LoadBookFile(node, first.c_str());
+  // The first name, cut at the comma; without memory for it the node
+  // stays empty like an unreadable file.
+  node->records = nullptr;
+  node->count = 0;
+  char* first = static_cast<char*>(std::malloc(length + 1));
+  if (!first) return;
+  std::memcpy(first, names, length);
+  first[length] = '\0';
+  LoadBookFile(node, first);
+  std::free(first);
 }
