@@ -261,6 +261,39 @@ TEST_F(ScriptedGame, DropRequestIsPlayed) {
   EXPECT_TRUE(EngineMoveIsLegal(tree.Read("$enemyTe.mvdf"), reply)) << tree.Read("$enemyTe.mvdf");
 }
 
+TEST_F(ScriptedGame, KingPicksUpThePointUnderItOnce) {
+  // Pawn 5h5g, then the king 5i5h, back to 5i and to 5h again: every cell
+  // holds a point at the start, and the human's king empties it.
+  const std::vector<::Move> moves = {{0x58, 0x57, SFU, EMP, 0, 0, 0},
+                                     {0x59, 0x58, SOU, EMP, 0, 0, 0},
+                                     {0x58, 0x59, SOU, EMP, 0, 0, 0},
+                                     {0x59, 0x58, SOU, EMP, 0, 0, 0}};
+  std::vector<std::string> reports;
+  for (const ::Move& m : moves) {
+    Position p = board;
+    for (int k = FU; k <= HI; ++k) p.Motigoma[SELF + k] = 1;
+    ::Move list[MAX_MOVES];
+    int n = GenerateMoves(p, SELF, list);
+    bool legal = false;
+    for (int i = 0; i < n; ++i) legal = legal || (list[i].from == m.from && list[i].to == m.to);
+    ASSERT_TRUE(legal) << FormatUsiMove(m) << " in " << FormatSfen(p, SELF);
+    ASSERT_EQ(Move(Line(m)), "2") << FormatUsiMove(m);
+    reports.push_back(tree.Read("$points.mvdf"));
+    board = p;
+    MakeMove(board, SELF, m);
+    ASSERT_EQ(EngineStatus(), "1");
+    ::Move reply;
+    ASSERT_TRUE(EngineMoveIsLegal(tree.Read("$enemyTe.mvdf"), reply));
+    MakeMove(board, ENEMY, reply);
+  }
+  EXPECT_EQ(reports[0], "000") << "a pawn picks up nothing";
+  for (int i : {1, 2}) {
+    EXPECT_TRUE(reports[i] == "100" || reports[i] == "010" || reports[i] == "001")
+        << "king move " << i << " reported '" << reports[i] << "'";
+  }
+  EXPECT_EQ(reports[3], "000") << "the king's second visit to 5h finds the cell empty";
+}
+
 TEST_F(ScriptedGame, PurchasesAreJudgedByThePaymentTable) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"1100", "2"}, {"1010", "2"}, {"1001", "2"}, {"2200", "2"}, {"2110", "2"}, {"3111", "2"},
