@@ -361,7 +361,7 @@ class MakeBookTest : public BookTest {
   std::string Stderr() { return Output("stderr.txt"); }
   std::string Output(const std::string& name) {
     std::string s;
-    std::FILE* f = std::fopen((dir / name).string().c_str(), "rb");
+    std::FILE* f = std::fopen((dir / name).string().c_str(), "r");  // text: one line end everywhere
     if (!f) return s;
     for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
     std::fclose(f);
