@@ -1,7 +1,9 @@
 // The analysis tool's evaluation commands, run as a separate process.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,14 +21,22 @@ ToolRun Tool(const std::string& args) {
   ToolRun r;
   const char* bin = std::getenv("MIRQ_BIN");
   if (!bin) return r;
+#ifdef _WIN32
+  const std::string cmd = std::string(bin) + "/mirq-tool " + args + " 2>NUL";
+#else
   const std::string cmd = std::string(bin) + "/mirq-tool " + args + " 2>/dev/null";
+#endif
   FILE* f = popen(cmd.c_str(), "r");
   if (!f) return r;
   char buf[4096];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
   const int st = pclose(f);
+#ifdef _WIN32
+  r.status = st;  // the Windows runtime's pclose gives the exit code itself
+#else
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+#endif
   return r;
 }
 
