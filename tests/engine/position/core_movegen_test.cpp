@@ -96,6 +96,36 @@ TEST(CoreEvasion, DoubleCheckListsKingMovesOnly) {
     EXPECT_EQ(g.list[i].from, 0x59) << core_test::Usi(g.list[i]) << " in " << Sfen(p);
 }
 
+// The second player answering a diagonal check from the bishop on 5e to the
+// king on 1i. The list runs: captures of the checker by direction (gold
+// stepping +1, rook sliding -16, silver stepping -17, knight jumping +18),
+// king moves, board interpositions from the king outward (lance down file 2
+// onto 2h, knight onto 3g), then drops square by square from the king
+// outward. Counted from its own side, 2h is the second rank: pawn and lance
+// may go there, the knight may not. File 3 already holds a pawn.
+TEST(CoreEvasion, EnemyAnswersInOrderCapturesKingMovesInterpositionsDrops) {
+  const Position p = Board()
+                         .Put(0x19, EOU)
+                         .Put(0x55, SKA)
+                         .Put(0x91, SOU)
+                         .Put(0x54, EKI)
+                         .Put(0x85, EHI)
+                         .Put(0x66, EGI)
+                         .Put(0x43, EKE)
+                         .Put(0x45, EKE)
+                         .Put(0x21, EKY)
+                         .Put(0x33, EFU)
+                         .Hand(EFU, 1)
+                         .Hand(EKY, 1)
+                         .Hand(EKE, 1)
+                         .Hand(EGI, 1)
+                         .Build();
+  EXPECT_EQ(Generate(p, ENEMY).Text(),
+            "5d5e 8e5e 6f5e 4c5e 1i1h 1i2i 2a2h 4e3g "
+            "P*2h L*2h S*2h L*3g N*3g S*3g P*4f L*4f N*4f S*4f")
+      << Sfen(p);
+}
+
 TEST(CorePins, PinnedRookMovesOnlyAlongThePinLine) {
   const Position p = Board().Put(0x59, SOU).Put(0x57, SHI).Put(0x53, EHI).Put(0x11, EOU).Build();
   PinTable pins;
