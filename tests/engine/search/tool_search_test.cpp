@@ -26,7 +26,9 @@ std::string Slurp(const std::string& path) {
 // Runs mirq-tool with args (already quoted for the shell).
 ToolResult Tool(const std::string& args) {
   const char* bin = std::getenv("MIRQ_BIN");
-  std::string errFile = ::testing::TempDir() + "search_tool_err.txt";
+  // One file per test: tests running side by side must not share it.
+  std::string errFile = ::testing::TempDir() + "search_tool_err_" +
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   std::string command = std::string(bin ? bin : "bin") + "/mirq-tool " + args + " 2>" + errFile;
   ToolResult run{-1, "", ""};
   std::FILE* p = popen(command.c_str(), "r");
