@@ -21,15 +21,12 @@ namespace {
 // The last ply a game may reach: the histories hold 1000 plies.
 constexpr int LAST_PLY = GAME_PLY_LIMIT - 1;
 
-enum TurnOutcome { MOVE_CHOSEN, NO_MOVE, EXIT_UNANSWERED };
-
 bool SameMove(const Move& a, const Move& b) {
   return a.from == b.from && a.to == b.to && a.piece == b.piece && a.promote == b.promote;
 }
 
-// Decodes a move line for SELF and looks it up in the legal move list.
-// A drop's piece is added to SELF's hand first, as the list was made with
-// the hand the human may drop from.
+}  // namespace
+
 bool DecodeHumanMove(const MoveLine& line, Move& m) {
   m = Move{};
   if (line.origin < 8) {
@@ -54,6 +51,8 @@ bool DecodeHumanMove(const MoveLine& line, Move& m) {
   }
   return false;
 }
+
+namespace {
 
 // Request "3": the setup file is open and its "3" read.
 TurnOutcome AnswerMoveRequest(std::FILE* setup, Move& move) {
@@ -90,24 +89,13 @@ void AnswerPurchaseRequest(std::FILE* setup) {
   WriteTurnFile(SETUP_FILE, accepted ? "2" : "1");
 }
 
-// Polls the request file until a legal move arrives.
+// Polls the request file until a legal move arrives; a request that was
+// just answered is followed by the next look at once.
 TurnOutcome HumanTurn(Move& move) {
   for (;;) {
-    std::FILE* setup = OpenTurnFile(SETUP_FILE);
-    if (!setup) {
-      PollPause();
-      continue;
-    }
-    int c = std::fgetc(setup);
-    if (c == '3') {
-      TurnOutcome t = AnswerMoveRequest(setup, move);
-      if (t != NO_MOVE) return t;
-    } else if (c == '4') {
-      AnswerPurchaseRequest(setup);
-    } else {
-      std::fclose(setup);
-      PollPause();
-    }
+    TurnOutcome t = PollHumanRequest(move);
+    if (t == MOVE_CHOSEN || t == EXIT_UNANSWERED) return t;
+    if (t == NO_REQUEST) PollPause();
   }
 }
 
@@ -136,6 +124,22 @@ int EndGame(int S, bool repetition) {
 }
 
 }  // namespace
+
+TurnOutcome PollHumanRequest(Move& move) {
+  std::FILE* setup = OpenTurnFile(SETUP_FILE);
+  if (!setup) return NO_REQUEST;
+  int c = std::fgetc(setup);
+  if (c == '3') {
+    TurnOutcome t = AnswerMoveRequest(setup, move);
+    return t == NO_MOVE ? REQUEST_ANSWERED : t;
+  }
+  if (c == '4') {
+    AnswerPurchaseRequest(setup);
+    return REQUEST_ANSWERED;
+  }
+  std::fclose(setup);
+  return NO_REQUEST;
+}
 
 EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e, const int points[POINT_KINDS]) {
   static EvalState bought;

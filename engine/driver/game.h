@@ -4,6 +4,7 @@
 
 #include "eval/eval.h"
 #include "points.h"
+#include "turn_files.h"
 #include "search/root.h"
 
 // Chooses the engine's move (the root search in the program; tests may
@@ -26,6 +27,27 @@ struct EngineChoice {
   int payment[POINT_KINDS];
 };
 EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e, const int points[POINT_KINDS]);
+
+// What a turn, or one look at the request file, came to.
+enum TurnOutcome {
+  MOVE_CHOSEN,       // a move to make
+  NO_MOVE,           // the engine found no move to play
+  EXIT_UNANSWERED,   // a move line without two numbers: the engine stops
+  REQUEST_ANSWERED,  // a rejected move or a purchase was answered
+  NO_REQUEST,        // the request file is missing, empty or holds no request
+};
+
+// Decodes a human move line for SELF and looks it up in LegalMoves; on
+// success m is the listed move. A drop's piece is added to SELF's hand
+// first, as the list was made with the hand the human may drop from.
+// Origins and destinations that are no square match nothing and read
+// nothing outside the board.
+bool DecodeHumanMove(const MoveLine& line, Move& m);
+
+// One look at "$setup.mvdf" during the human's turn: a move request is
+// read, answered and, when legal, yields MOVE_CHOSEN with the move; a
+// purchase request is answered.
+TurnOutcome PollHumanRequest(Move& move);
 
 // Start-up: hash keys, the current and the book start position, the
 // evaluation, the point grid (generator seeded with seed) and the engine's
