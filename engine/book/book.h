@@ -21,6 +21,9 @@ extern Position BookStartPosition;
 // Loads a comma-separated list of files into node (and chained nodes).
 // A missing or unreadable file gives an empty node.
 void LoadBook(OpeningBook* node, const char* names);
+// Frees the records of node and every node chained behind it, leaving node
+// empty. The engine never calls it: its book lives for the whole run.
+void ReleaseBook(OpeningBook* node);
 // Candidates proposed for position p at ply n; returns their number.
 int LookupBook(const OpeningBook* node, const Position& start, int firstSide, const Position& p,
                int n, Move* candidates, int32_t* counts);
