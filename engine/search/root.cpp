@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "position/movegen.h"
 #include "search/search.h"
 
 int32_t DeepenSearch(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
@@ -19,19 +20,44 @@ namespace {
 Move BookMoves[MAX_MOVES];
 int32_t BookCounts[MAX_MOVES];
 
+bool InPromotionZone(int side, int sq) { return side == SELF ? RankOf(sq) <= 3 : RankOf(sq) >= 7; }
+
+// Book lines are not checked when a book is read, so a proposal need not be
+// a move of this position at all: a piece that is not on its square, a
+// drop of a piece the side does not hold, a promotion the piece cannot
+// make. Playing one would corrupt the game. A proposal is playable when
+// the generator lists it for the side whose piece it moves, or lists it
+// without the promotion and the piece may promote on this move.
+bool PlayableBookMove(const Position& p, const Move& m) {
+  int side = m.piece & (SELF | ENEMY);
+  if (side != SELF && side != ENEMY) return false;
+  MoveList list;
+  int n = GenerateMoves(p, side, list);
+  for (int i = 0; i < n; ++i) {
+    const Move& g = list[i];
+    if (g.from != m.from || g.to != m.to || g.piece != m.piece || g.promote) continue;
+    if (!m.promote) return true;
+    int kind = KindOf(m.piece);
+    bool promotable = kind >= FU && kind <= HI && kind != KI;
+    return !IsDrop(m) && promotable && (InPromotionZone(side, m.from) || InPromotionZone(side, m.to));
+  }
+  return false;
+}
+
+}  // namespace
+
 int AskBook(const Position& p, Move* choice) {
   int n = LookupBook(&Book, BookStartPosition, SELF, p, p.ply, BookMoves, BookCounts);
-  if (n == 0) return 0;
-  int best = 0;
-  for (int i = 1; i < n; ++i) {
-    if (BookCounts[i] > BookCounts[best]) best = i;
+  int best = -1;
+  for (int i = 0; i < n; ++i) {
+    if (!PlayableBookMove(p, BookMoves[i])) continue;
+    if (best < 0 || BookCounts[i] > BookCounts[best]) best = i;
   }
+  if (best < 0) return 0;
   *choice = BookMoves[best];
   choice->score = 0;
   return n;
 }
-
-}  // namespace
 
 Move SelectMove(Move* pv, int side, EvalState e) {
   Move choice{};

@@ -1,7 +1,9 @@
 // Main and root search: repetition at ply 1, mates at the root, the value
 // of leaving the opponent without a move, the book before the search.
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "book/book.h"
 #include "eval/exchange.h"
@@ -9,6 +11,7 @@
 #include "position/makemove.h"
 #include "position/movegen.h"
 #include "position/position.h"
+#include "position/usi.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search_fixture.h"
@@ -276,6 +279,83 @@ TEST_F(RootSearchTest, EqualBookCountsGoToTheFirstCandidate) {
   Move m = SelectMove(pv.m, SELF, e);
   Book = saved;
   EXPECT_EQ(FormatUsiMove(m), "2h2g");
+}
+
+// A book is read without checks, so a line may propose what is no move of
+// the position: a drop of a piece not in hand, a move from an empty square.
+// Such a proposal is passed over, however many lines make it.
+class BookChoiceTest : public SearchTest {
+ protected:
+  void SetUp() override {
+    SearchTest::SetUp();
+    static const int32_t noHand[EHI + 1] = {};
+    ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
+    saved = Book;
+    e = EvalState{};
+    e.pos = BookStartPosition;
+    MakeMove(e.pos, SELF, DecodeBookEntry(61, 70, SELF, e.pos));  // 7h7g; ENEMY to move at ply 1
+    InitEvaluation(e);
+    SelectCastleTables(e);
+  }
+  void TearDown() override { Book = saved; }
+  // Records opening 7h7g and answering with the entry (dest, origin).
+  void Lines(std::initializer_list<std::pair<int, int>> answers) {
+    records.assign(answers.size(), {});
+    size_t i = 0;
+    for (auto [dest, origin] : answers) {
+      records[i][0] = 61, records[i][1] = 70;
+      records[i][2] = static_cast<uint8_t>(dest), records[i][3] = static_cast<uint8_t>(origin);
+      ++i;
+    }
+    Book = OpeningBook{reinterpret_cast<uint8_t(*)[BOOK_RECORD_BYTES]>(records.data()),
+                       static_cast<int>(records.size()), nullptr};
+  }
+  OpeningBook saved;
+  EvalState e;
+  std::vector<std::array<uint8_t, BOOK_RECORD_BYTES>> records;
+  Pv pv;
+};
+
+TEST_F(BookChoiceTest, ImpossibleProposalsArePassedOverForAPlayableOne) {
+  // G*5e twice (ENEMY holds no gold), 5e5f once (5e is empty), 3b3c once.
+  Lines({{41, 105}, {41, 105}, {50, 41}, {21, 12}});
+  uint64_t nodes = SearchNodes;
+  Move m = SelectMove(pv.m, ENEMY, e);
+  EXPECT_EQ(FormatUsiMove(m), "3b3c");
+  EXPECT_EQ(SearchNodes, nodes) << "a playable book answer runs no search";
+}
+
+TEST_F(BookChoiceTest, OnlyImpossibleProposalsLeaveTheMoveToTheSearch) {
+  // G*5e, and 3b3c+, a promotion outside ENEMY's zone.
+  Lines({{41, 105}, {121, 12}});
+  Move none;
+  EXPECT_EQ(AskBook(e.pos, &none), 0);
+  uint64_t nodes = SearchNodes;
+  Move m = SelectMove(pv.m, ENEMY, e);
+  EXPECT_NE(SearchNodes, nodes) << "the search chose the move";
+  Move check = m;
+  EXPECT_TRUE(IsLegal(e.pos, ENEMY, check)) << FormatUsiMove(m);
+}
+
+TEST_F(BookChoiceTest, APromotionInsideTheZoneIsPlayable) {
+  // Pawns walk 7h7g 3b3c 7g7f 3c3d 7f7e 3d3e 7e7d 3e3f; then 7d7c+ for SELF.
+  static const int walk[][2] = {{52, 61}, {30, 21}, {43, 52}, {39, 30}, {34, 43}, {48, 39}};
+  records.assign(1, {});
+  records[0][0] = 61, records[0][1] = 70;
+  records[0][2] = 21, records[0][3] = 12;
+  int k = 4;
+  for (const auto& w : walk) records[0][k++] = static_cast<uint8_t>(w[0]), records[0][k++] = static_cast<uint8_t>(w[1]);
+  records[0][k++] = 100 + 25, records[0][k++] = 34;  // 7d7c+
+  Book = OpeningBook{reinterpret_cast<uint8_t(*)[BOOK_RECORD_BYTES]>(records.data()), 1, nullptr};
+  Position p = BookStartPosition;
+  int side = SELF;
+  for (int j = 0; j < 8; ++j) {
+    MakeMove(p, side, DecodeBookEntry(records[0][2 * j], records[0][2 * j + 1], side, p));
+    side = Opponent(side);
+  }
+  Move m;
+  ASSERT_GT(AskBook(p, &m), 0);
+  EXPECT_EQ(FormatUsiMove(m), "7d7c+");
 }
 
 }  // namespace
