@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core_fixture.h"
+#include "position/makemove.h"
 
 namespace {
 
@@ -124,6 +125,18 @@ TEST(CoreEvasion, EnemyAnswersInOrderCapturesKingMovesInterpositionsDrops) {
             "5d5e 8e5e 6f5e 4c5e 1i1h 1i2i 2a2h 4e3g "
             "P*2h L*2h S*2h L*3g N*3g S*3g P*4f L*4f N*4f S*4f")
       << Sfen(p);
+}
+
+// A missing king has square 0, and cell 0 can carry attack bits (a gold on
+// 1a steps onto it). A side without a king is never in check: it gets its
+// ordinary moves, and a move against it records no check.
+TEST(CoreEvasion, SideWithoutAKingIsNeverInCheck) {
+  const Position p = Board().Put(0x11, SKI).Put(0x59, SOU).Put(0x53, EFU).Build();
+  ASSERT_NE(p.Map(SELF)[0], 0u) << "the gold on 1a marks cell 0";
+  EXPECT_EQ(Generate(p, ENEMY).Text(), "5c5d") << Sfen(p);
+  Position q = p;
+  MakeMove(q, SELF, core_test::BoardMove(p, 0x59, 0x58));
+  EXPECT_EQ(CheckHistory[q.ply], 0u);
 }
 
 TEST(CorePins, PinnedRookMovesOnlyAlongThePinLine) {
