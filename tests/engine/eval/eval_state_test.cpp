@@ -86,6 +86,27 @@ TEST(MakeMoveEval, CapturingAnEnemySilverOnRankTwo) {
   EXPECT_EQ(Fields(e), Fields(FromScratch(e)));
 }
 
+// The board, not the move's capture field, says what is taken, as in
+// make-move: a stale field must not put the sums out of step with the board.
+TEST(MakeMoveEval, CaptureFieldThatDisagreesWithTheBoardIsIgnored) {
+  EvalState take = FromSfen("4k4/4s4/4G4/9/9/9/9/9/K8 b - 1");
+  SelectCastleTables(take);
+  Move m = FindMove(take.pos, SELF, "5c5b");
+  m.capture = EMP;  // says quiet, but the silver on 5b is taken
+  MakeMoveEval(take, SELF, m);
+  EXPECT_EQ(take.pos.Motigoma[SGI], 1);
+  EXPECT_EQ(take.PhaseSelf, 3 + 2);
+  EXPECT_EQ(Fields(take), Fields(FromScratch(take)));
+
+  EvalState quiet = FromSfen("4k4/9/4G4/9/9/9/9/3s5/K8 b - 1");
+  SelectCastleTables(quiet);
+  Move q = FindMove(quiet.pos, SELF, "5c5b");
+  q.capture = EGI;  // says a silver is taken, but 5b is empty
+  MakeMoveEval(quiet, SELF, q);
+  EXPECT_EQ(quiet.pos.Motigoma[SGI], 0);
+  EXPECT_EQ(Fields(quiet), Fields(FromScratch(quiet)));
+}
+
 TEST(MakeMoveEval, KingMoveRecountsKingSums) {
   EvalState e = FromSfen("4k4/9/9/9/9/9/9/3G5/4K4 b - 1");
   const int32_t before = e.KingDefenceSelf;
