@@ -25,12 +25,12 @@ bool InPromotionZone(int side, int sq) { return side == SELF ? RankOf(sq) <= 3 :
 // Book lines are not checked when a book is read, so a proposal need not be
 // a move of this position at all: a piece that is not on its square, a
 // drop of a piece the side does not hold, a promotion the piece cannot
-// make. Playing one would corrupt the game. A proposal is playable when
-// the generator lists it for the side whose piece it moves, or lists it
-// without the promotion and the piece may promote on this move.
+// make, a piece of the side not to move. Playing one would corrupt the
+// game. A proposal is playable when the generator lists it for the side the
+// book has to move at this ply (SELF at even plies, as its lines start), or
+// lists it without the promotion and the piece may promote on this move.
 bool PlayableBookMove(const Position& p, const Move& m) {
-  int side = m.piece & (SELF | ENEMY);
-  if (side != SELF && side != ENEMY) return false;
+  int side = p.ply % 2 == 0 ? SELF : ENEMY;
   MoveList list;
   int n = GenerateMoves(p, side, list);
   for (int i = 0; i < n; ++i) {

@@ -10,7 +10,8 @@ constexpr int PV_SIZE = 32;  // PvTable is PV_SIZE x PV_SIZE moves (the 1024-mov
 Move SelectMove(Move* pv, int side, EvalState e);
 // The book's answer for p at its ply: the playable candidate proposed by
 // the most lines (the first among equals), with score 0. Returns the number
-// of candidates, or 0 when none is a move its side may make in p.
+// of candidates, or 0 when none is a move that the side to move at that
+// ply (SELF at even plies) may make in p.
 int AskBook(const Position& p, Move* choice);
 int32_t DeepenSearch(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
                      int limit);

@@ -317,8 +317,9 @@ class BookChoiceTest : public SearchTest {
 };
 
 TEST_F(BookChoiceTest, ImpossibleProposalsArePassedOverForAPlayableOne) {
-  // G*5e twice (ENEMY holds no gold), 5e5f once (5e is empty), 3b3c once.
-  Lines({{41, 105}, {41, 105}, {50, 41}, {21, 12}});
+  // G*5e twice (ENEMY holds no gold), 5e5f once (5e is empty), 7g7f twice
+  // (SELF's pawn, on ENEMY's turn), 3b3c once.
+  Lines({{41, 105}, {41, 105}, {50, 41}, {52, 61}, {52, 61}, {21, 12}});
   uint64_t nodes = SearchNodes;
   Move m = SelectMove(pv.m, ENEMY, e);
   EXPECT_EQ(FormatUsiMove(m), "3b3c");
