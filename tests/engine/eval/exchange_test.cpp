@@ -75,6 +75,22 @@ TEST(ExchangeValue, KingInFrontHidesTheRookBehindIt) {
   EXPECT_EQ(ExchangeValue(q, 0x55), 2050 - 205) << other;
 }
 
+// Bought pieces can crowd a square beyond the standard set: here 34 first
+// player pieces bear on the pawn on 5e (eight steppers, three sliders lined
+// up behind each, two knights). The lists take what they can hold, nothing
+// spills into the other side's list, and the undefended pawn is still won.
+// A write past a list's end also stops the sanitizer build (scripts/test
+// --sanitize) here.
+TEST(ExchangeValue, CrowdedSquareStaysWithinTheLists) {
+  const char* crowd = "B3R3B/1B2R2Bk/2B1R1B2/3SGS3/RRRGpGRRR/3GGG3/2BNLNB2/KB2L2B1/B3L3B w - 1";
+  Position p = FromSfenPos(crowd);
+  AttackerLists lists;
+  CollectAttackers(p, 0x55, lists);
+  EXPECT_EQ(lists.enemyCount, 0) << crowd;
+  EXPECT_GE(lists.selfCount, 18) << crowd;
+  EXPECT_EQ(ExchangeValue(p, 0x55), 100 + 105) << crowd;
+}
+
 TEST(ExchangeValue, NeverNegativeWhenStartingWouldLose) {
   // Rook takes the pawn, the gold retakes the rook: ENEMY stays put.
   const char* sfen = "4r3k/9/9/9/4P4/4G4/9/9/K8 b - 1";
