@@ -32,6 +32,12 @@ const Case Cases[] = {
     {"6: SELF rook file 2, ENEMY rook file 8", "4k4/1r7/9/9/9/9/9/7R1/4K4 b - 1", 6, 6},
     {"7: SELF rook file 8, ENEMY rook file 2", "4k4/7r1/9/9/9/9/9/1R7/4K4 b - 1", 7, 7},
     {"7: SELF central rook against ENEMY file-8 rook", "4k4/1r7/9/9/9/9/4P4/4R4/4K4 b - 1", 7, 7},
+    // A rook in hand replaces the board square only when none is on the
+    // board, or when two are in hand.
+    {"4: SELF rook on 7h, one more in hand", "4k4/1r7/9/9/9/9/9/2R6/4K4 b R 1", 3, 0},
+    {"7: SELF rook on 7h, two more in hand", "4k4/1r7/9/9/9/9/9/2R6/4K4 b 2R 1", 7, 7},
+    {"4: ENEMY rook on 8b, one more in hand", "4k4/1r7/9/9/9/9/9/2R6/4K4 b r 1", 3, 0},
+    {"7: ENEMY rook on 8b, two more in hand", "4k4/1r7/9/9/9/9/9/2R6/4K4 b 2r 1", 7, 7},
 };
 
 TEST(CastleSelection, EachRuleTriggersOnItsPosition) {
