@@ -57,6 +57,7 @@ class BookTest : public ::testing::Test {
     fs::create_directories(dir);
   }
   void TearDown() override {
+    for (OpeningBook& node : loaded) ReleaseBook(&node);
     std::error_code ec;
     fs::remove_all(dir, ec);
   }
@@ -76,9 +77,11 @@ class BookTest : public ::testing::Test {
     return path;
   }
 
+  // The test's copy shares the records, which are released after the test.
   OpeningBook Load(const std::string& names) {
     OpeningBook node{nullptr, 0, nullptr};
     LoadBook(&node, names.c_str());
+    loaded.push_back(node);
     return node;
   }
 
@@ -105,6 +108,7 @@ class BookTest : public ::testing::Test {
 
   Position start;
   fs::path dir;
+  std::vector<OpeningBook> loaded;  // every node Load gave out
   Move cands[MAX_MOVES];
   int32_t counts[MAX_MOVES];
 };
