@@ -45,11 +45,15 @@ const char kTrailerMagic[4] = {'P', 'A', 'Y', '\0'};
 // begins with "\", is NUL-terminated within its field, and its components
 // are neither empty nor "..", nor hold "/" or ":" (which would leave the
 // folder or name a drive or stream). Shift-JIS trail bytes are not
-// separators.
+// separators; "/" and ":" are never trail bytes, so they are refused even
+// after a lead byte, where a file system would still take them as a
+// separator or a drive mark.
 inline bool IsSafeEntryName(const char* field, size_t fieldSize) {
   size_t length = 0;
   while (length < fieldSize && field[length] != '\0') ++length;
   if (length == fieldSize || length == 0 || field[0] != '\\') return false;
+  for (size_t i = 0; i < length; ++i)
+    if (field[i] == '/' || field[i] == ':') return false;
   std::string component;
   for (size_t i = 1; i <= length; ++i) {
     unsigned char c = i < length ? static_cast<unsigned char>(field[i]) : '\\';

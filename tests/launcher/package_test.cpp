@@ -139,7 +139,9 @@ TEST_F(PackageTest, EveryHostileNameGives6WithNothingWritten) {
   const std::vector<std::string> hostile = {
       "\\..\\evil",       "\\a\\..\\..\\evil", "\\..",        "evil",          "",
       "\\a/b",            "\\..\\/evil",       "\\C:\\evil",  "\\a.txt:stream", "\\a\\\\b",
-      "\\a\\",            "\\",                "\\\\evil",    unterminated};
+      "\\a\\",            "\\",                "\\\\evil",    unterminated,
+      // a lead byte before "/" or ":" makes no character of them
+      "\\\x81/evil",       "\\\x81/\\evil",   "\\\x81:evil"};
   for (const std::string& name : hostile) {
     std::string package = Package({{"\\first.txt", "fine"}, {"\\x", "y"}});
     std::string field = name;
