@@ -145,6 +145,10 @@ class Generator {
 
  private:
   void Append(int from, int to, int piece) {
+    // A list holds MAX_MOVES moves. Play stays far below that, but a set-up
+    // position can pass it (many promoted sliders and full hands); further
+    // moves are left out rather than written past the caller's list.
+    if (n_ == MAX_MOVES) return;
     Move& m = list_[n_++];
     m.from = static_cast<uint8_t>(from);
     m.to = static_cast<uint8_t>(to);

@@ -9,7 +9,8 @@
 typedef int32_t PinTable[CELL_COUNT];
 
 // Legal moves of side into list; pins may be null (computed here).
-// Dispatches to check evasion when side's king is attacked.
+// Dispatches to check evasion when side's king is attacked. At most
+// MAX_MOVES moves are written; a position with more keeps the first ones.
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins = nullptr);
 
 void ComputePins(const Position& p, int32_t* pins);

@@ -1,0 +1,55 @@
+// A set-up position can have more legal moves than a move list holds: ten
+// dragons, three horses and full hands for SELF give well over 600. The
+// generator must stop at the list's end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core_fixture.h"
+#include "position/makemove.h"
+
+namespace {
+
+using core_test::Board;
+
+const char kCrowdedBoard[] = "1+B1gkg+R2/1+R1ggg1+R1/5+R3/+B4+R3/2+R5+R/+R8/4+R1+R2/1+R1+R5/1+B2K2+R1";
+
+Position Crowded() {
+  Board b;
+  // Rank by rank as the board text above reads, file 9 first.
+  const struct {
+    int sq, code;
+  } pieces[] = {{0x81, SUM}, {0x61, EKI}, {0x51, EOU}, {0x41, EKI}, {0x31, SRY}, {0x82, SRY},
+                {0x62, EKI}, {0x52, EKI}, {0x42, EKI}, {0x22, SRY}, {0x43, SRY}, {0x94, SUM},
+                {0x44, SRY}, {0x75, SRY}, {0x15, SRY}, {0x96, SRY}, {0x57, SRY}, {0x37, SRY},
+                {0x88, SRY}, {0x68, SRY}, {0x89, SUM}, {0x59, SOU}, {0x29, SRY}};
+  for (const auto& piece : pieces) b.Put(piece.sq, piece.code);
+  for (int kind = FU; kind <= HI; ++kind) b.Hand(SELF | kind, HAND_MAX);
+  return b.Build();
+}
+
+TEST(CrowdedPosition, BoardMatchesItsText) {
+  EXPECT_EQ(core_test::Sfen(Crowded()).substr(0, sizeof kCrowdedBoard - 1), kCrowdedBoard);
+}
+
+TEST(CrowdedPosition, GenerationStopsAtTheEndOfTheList) {
+  Position p = Crowded();
+  struct {
+    Move list[MAX_MOVES];
+    Move beyond[16];
+  } buffer;
+  std::memset(&buffer, 0xA5, sizeof buffer);
+  int n = GenerateMoves(p, SELF, buffer.list);
+  EXPECT_EQ(n, MAX_MOVES);
+  for (const Move& m : buffer.beyond) {
+    uint8_t bytes[sizeof m];
+    std::memcpy(bytes, &m, sizeof m);
+    for (uint8_t byte : bytes) ASSERT_EQ(byte, 0xA5) << "a move was written past the list";
+  }
+  for (int i = 0; i < n; ++i) {
+    Move m = buffer.list[i];
+    EXPECT_TRUE(IsLegal(p, SELF, m)) << core_test::Usi(buffer.list[i]);
+  }
+}
+
+}  // namespace
