@@ -346,7 +346,17 @@ bool ParseSfen(const std::string& sfen, Position& p, int& side, std::string& why
     why = "bad SFEN position: the side not to move is in check";
     return false;
   }
-  SetUp(p, int(moveNumber - 1), diagram, hand);
+  // Every move list holds MAX_MOVES moves; a position that fills one may
+  // have more, which no list could show, so its answers would be wrong.
+  Position set;
+  SetUp(set, int(moveNumber - 1), diagram, hand);
+  MoveList list;
+  if (GenerateMoves(set, toMove, list) >= MAX_MOVES) {
+    why = "bad SFEN position: " + std::to_string(MAX_MOVES) +
+          " or more legal moves, more than a move list holds";
+    return false;
+  }
+  p = set;
   side = toMove;
   return true;
 }

@@ -1,12 +1,14 @@
 // A set-up position can have more legal moves than a move list holds: ten
 // dragons, three horses and full hands for SELF give well over 600. The
-// generator must stop at the list's end.
+// generator must stop at the list's end, and SFEN text naming such a
+// position is refused with a reason.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "core_fixture.h"
 #include "position/makemove.h"
+#include "position/usi.h"
 
 namespace {
 
@@ -50,6 +52,18 @@ TEST(CrowdedPosition, GenerationStopsAtTheEndOfTheList) {
     Move m = buffer.list[i];
     EXPECT_TRUE(IsLegal(p, SELF, m)) << core_test::Usi(buffer.list[i]);
   }
+}
+
+TEST(CrowdedPosition, SfenTextIsRefusedWithAReason) {
+  Position p{};
+  p.ply = 77;
+  int side = 0;
+  std::string why;
+  EXPECT_FALSE(ParseSfen(std::string(kCrowdedBoard) + " b 18P18L18N18S18G18B18R 1", p, side, why));
+  EXPECT_NE(why.find("more than a move list holds"), std::string::npos) << why;
+  EXPECT_EQ(p.ply, 77) << "a refused text leaves the position alone";
+  // The same board with empty hands has few enough moves.
+  EXPECT_TRUE(ParseSfen(std::string(kCrowdedBoard) + " b - 1", p, side, why)) << why;
 }
 
 }  // namespace
