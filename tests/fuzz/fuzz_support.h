@@ -29,7 +29,9 @@ namespace fs = std::filesystem;
   } while (0)
 
 // A fresh folder of this process under the system's temporary folder,
-// removed again when the process ends normally.
+// removed again when the process ends normally. libFuzzer ends without
+// running exit handlers, so scripts/test --fuzz points TMPDIR at a folder
+// of its own and removes that.
 inline const fs::path& ScratchRoot() {
   static fs::path root = [] {
     std::string pattern = (fs::temp_directory_path() / "mirq-fuzz-XXXXXX").string();
