@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 struct ProgramRun {
   int status = -1;
@@ -25,7 +27,11 @@ inline ProgramRun RunShell(const std::string& command, int seconds) {
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) run.output.append(buf, n);
   int st = pclose(pipe);
+#ifdef _WIN32
+  run.status = st;  // the Windows runtime's pclose gives the exit code itself
+#else
   run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+#endif
   return run;
 }
 
