@@ -55,24 +55,30 @@ void LoadBookFile(OpeningBook* node, const char* name) {
 }  // namespace
 
 void LoadBook(OpeningBook* node, const char* names) {
-  node->next = nullptr;
-  const char* comma = std::strchr(names, ',');
-  size_t length = comma ? static_cast<size_t>(comma - names) : std::strlen(names);
-  if (comma) {
-    OpeningBook* next = new (std::nothrow) OpeningBook{nullptr, 0, nullptr};
-    if (next) {
-      LoadBook(next, comma + 1);
-      node->next = next;
+  // One node per comma-separated name, in order. The chain is built in a
+  // loop, so a list of any length needs no deeper stack.
+  for (;;) {
+    node->next = nullptr;
+    node->records = nullptr;
+    node->count = 0;
+    const char* end = names;
+    while (*end != '\0' && *end != ',') ++end;
+    size_t length = static_cast<size_t>(end - names);
+    // The name, cut at the comma; without memory for it the node stays
+    // empty like an unreadable file.
+    char* first = static_cast<char*>(std::malloc(length + 1));
+    if (first) {
+      std::memcpy(first, names, length);
+      first[length] = '\0';
+      LoadBookFile(node, first);
+      std::free(first);
     }
+    if (*end == '\0') return;
+    // Without memory for the next node the chain ends here.
+    OpeningBook* next = new (std::nothrow) OpeningBook{nullptr, 0, nullptr};
+    if (!next) return;
+    node->next = next;
+    node = next;
+    names = end + 1;
   }
-  // The first name, cut at the comma; without memory for it the node
-  // stays empty like an unreadable file.
-  node->records = nullptr;
-  node->count = 0;
-  char* first = static_cast<char*>(std::malloc(length + 1));
-  if (!first) return;
-  std::memcpy(first, names, length);
-  first[length] = '\0';
-  LoadBookFile(node, first);
-  std::free(first);
 }

@@ -308,6 +308,19 @@ TEST_F(BookTest, MissingFileGivesAnEmptyNodeAndTheChainGoesOn) {
   EXPECT_EQ(empty.count, 0);
 }
 
+TEST_F(BookTest, AnyNumberOfNamesChainsWithoutDeepRecursion) {
+  // 300000 empty names before a real file: one node each, in order.
+  std::string b = WriteFile("b.bin", {{P56}});
+  OpeningBook chain = Load(std::string(300000, ',') + b);
+  int nodes = 1;
+  const OpeningBook* last = &chain;
+  for (; last->next; last = last->next) ++nodes;
+  EXPECT_EQ(nodes, 300001);
+  EXPECT_EQ(last->count, 1);
+  ASSERT_EQ(Lookup(chain, start, 0), 1);
+  EXPECT_EQ(cands[0].from, 0x58);
+}
+
 TEST_F(BookTest, EndMarkFFAndBadCodesEndTheLine) {
   std::vector<Entry> ff = {P76, {0xFF, 0x32}, P26};
   std::vector<Entry> offBoard = {P76, {200, 9}, P26};         // destination code 100 after promotion mark
