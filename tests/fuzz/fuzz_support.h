@@ -32,16 +32,23 @@ namespace fs = std::filesystem;
 // removed again when the process ends normally. libFuzzer ends without
 // running exit handlers, so scripts/test --fuzz points TMPDIR at a folder
 // of its own and removes that.
+inline const fs::path& ScratchRoot();
+
+inline void RemoveScratchRoot() {
+  std::error_code ec;
+  fs::remove_all(ScratchRoot(), ec);
+}
+
 inline const fs::path& ScratchRoot() {
-  static fs::path root = [] {
+  static const fs::path root = [] {
     std::string pattern = (fs::temp_directory_path() / "mirq-fuzz-XXXXXX").string();
     if (!mkdtemp(&pattern[0])) Fail(__FILE__, __LINE__, "cannot create a scratch folder");
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(ScratchRoot(), ec);
-    });
     return fs::path(pattern);
   }();
+  // Registered once root is built, so that the handler runs before root is
+  // destroyed at exit.
+  static const bool removedAtExit = (std::atexit(RemoveScratchRoot), true);
+  (void)removedAtExit;
   return root;
 }
 
