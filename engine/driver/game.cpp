@@ -92,10 +92,15 @@ void AnswerPurchaseRequest(std::FILE* setup) {
 // Polls the request file until a legal move arrives; a request that was
 // just answered is followed by the next look at once.
 TurnOutcome HumanTurn(Move& move) {
+  long idle = 0;
   for (;;) {
     TurnOutcome t = PollHumanRequest(move);
     if (t == MOVE_CHOSEN || t == EXIT_UNANSWERED) return t;
-    if (t == NO_REQUEST) PollPause();
+    if (t == NO_REQUEST) {
+      IdlePollPause(idle++);
+    } else {
+      idle = 0;
+    }
   }
 }
 

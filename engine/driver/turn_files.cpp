@@ -14,6 +14,11 @@ const char* const ENEMY_FILE = "../save_data/$enemy.mvdf";
 
 void PollPause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
+void IdlePollPause(long idle) {
+  constexpr long BRISK_POLLS = 200;  // about a quarter of a second
+  std::this_thread::sleep_for(std::chrono::milliseconds(idle < BRISK_POLLS ? 1 : 4));
+}
+
 std::FILE* OpenTurnFile(const char* path) { return std::fopen(path, "r"); }
 
 bool ReadTurnLine(std::FILE* f, char line[TURN_LINE_CHARS + 1]) {

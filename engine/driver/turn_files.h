@@ -17,6 +17,11 @@ constexpr int TURN_LINE_CHARS = 79;  // the engine reads at most this much of a 
 
 // A short pause between polls and between attempts to create a file.
 void PollPause();
+// The pause after the idle-th poll in a row that found no request: 1 ms
+// while a request is likely soon (just after an answer), then 4 ms, which
+// keeps an idle engine well under 2 % of a core and still answers a request
+// within a few milliseconds.
+void IdlePollPause(long idle);
 
 // Opens path for reading in text mode; null if it cannot be opened.
 std::FILE* OpenTurnFile(const char* path);
