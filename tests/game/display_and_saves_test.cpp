@@ -13,13 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST(BoardStyle, KanjiAndColourOnlyOnAUtf8TerminalThatCanShowThem) {
   EXPECT_TRUE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "xterm-256color", nullptr, true));
   EXPECT_TRUE(WantsFancy(nullptr, nullptr, "C.utf8", "screen", nullptr, true));

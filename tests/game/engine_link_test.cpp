@@ -14,13 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Waits until the request file holds the request character.
 bool AwaitRequest(const TurnFiles& files, char request) {
   for (int i = 0; i < 5000; ++i) {

@@ -1,10 +1,20 @@
-// A fresh folder under the system's temporary directory, removed with
-// everything in it when the test ends.
+// Test files: a fresh folder under the system's temporary directory,
+// removed with everything in it when the test ends, and reading a file whole.
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+
+// The whole file as bytes; empty when it cannot be read.
+inline std::string Slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 class TempDir {
  public:
