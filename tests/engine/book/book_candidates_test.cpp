@@ -2,71 +2,29 @@
 // consulted, and which proposals count as the same move.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
-#include "book/book.h"
-#include "book/book_codes.h"
-#include "position/keys.h"
-#include "position/makemove.h"
-#include "position/position.h"
+#include "book_fixture.h"
 #include "position/usi.h"
 
 namespace {
 
-struct Entry {
-  int dest;
-  int origin;
-};
-
-Entry Step(int from, int to, bool promote = false) {
-  return {BookCodeOfSquare(to) + (promote ? BOOK_OFFSET : 0), BookCodeOfSquare(from)};
-}
-
 // Records held in memory for one node.
 struct Node {
-  explicit Node(const std::vector<std::vector<Entry>>& lines) : bytes(lines.size()) {
-    for (size_t r = 0; r < lines.size(); ++r) {
-      std::memset(bytes[r].b, 0, BOOK_RECORD_BYTES);
-      for (size_t j = 0; j < lines[r].size(); ++j) {
-        bytes[r].b[2 * j] = static_cast<uint8_t>(lines[r][j].dest);
-        bytes[r].b[2 * j + 1] = static_cast<uint8_t>(lines[r][j].origin);
-      }
+  explicit Node(const std::vector<std::vector<Entry>>& lines) {
+    for (const auto& line : lines) {
+      auto record = RecordBytes(line);
+      bytes.insert(bytes.end(), record.begin(), record.end());
     }
     node.records = reinterpret_cast<uint8_t(*)[BOOK_RECORD_BYTES]>(bytes.data());
-    node.count = static_cast<int>(bytes.size());
+    node.count = static_cast<int>(lines.size());
     node.next = nullptr;
   }
-  struct Record {
-    uint8_t b[BOOK_RECORD_BYTES];
-  };
-  std::vector<Record> bytes;
+  std::vector<uint8_t> bytes;
   OpeningBook node;
 };
 
-class BookCandidatesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitHashKeys();
-    static const int32_t noHand[EHI + 1] = {};
-    ::SetUp(start, 0, StartDiagram, noHand);
-  }
-  Position Play(const std::vector<Entry>& line) {
-    Position p = start;
-    int side = SELF;
-    for (const Entry& e : line) {
-      MakeMove(p, side, DecodeBookEntry(e.dest, e.origin, side, p));
-      side = Opponent(side);
-    }
-    return p;
-  }
-  int Lookup(const OpeningBook& node, const Position& p, int n) {
-    return LookupBook(&node, start, SELF, p, n, cands, counts);
-  }
-  Position start;
-  Move cands[MAX_MOVES];
-  int32_t counts[MAX_MOVES];
-};
+class BookCandidatesTest : public BookReplayTest {};
 
 const Entry P76 = Step(0x78, 0x77);
 const Entry P26 = Step(0x28, 0x27);
@@ -97,7 +55,9 @@ TEST_F(BookCandidatesTest, PromotingAndPlainProposalsOfTheSameStepAreTwoCandidat
   const std::vector<Entry> walk = {Step(0x58, 0x57), E84, Step(0x57, 0x56), E34, Step(0x56, 0x55),
                                    Step(0x83, 0x84), Step(0x55, 0x54), Step(0x33, 0x34)};
   auto with = [&](const Entry& last) {
-    std::vector<Entry> line = walk;
+    std::vector<Entry> line;
+    line.reserve(walk.size() + 1);
+    line.insert(line.end(), walk.begin(), walk.end());
     line.push_back(last);
     return line;
   };

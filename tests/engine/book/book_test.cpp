@@ -13,43 +13,17 @@
 #include <sys/wait.h>
 #endif
 
-#include "book/book.h"
-#include "book/book_codes.h"
-#include "position/keys.h"
-#include "position/makemove.h"
-#include "position/position.h"
+#include "book_fixture.h"
 #include "position/usi.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Entry {
-  int dest;    // byte 0
-  int origin;  // byte 1
-};
-
-// Board move between squares (0x78 style), optionally promoting.
-Entry Step(int from, int to, bool promote = false) {
-  return {BookCodeOfSquare(to) + (promote ? BOOK_OFFSET : 0), BookCodeOfSquare(from)};
-}
-Entry Drop(int kind, int to) { return {BookCodeOfSquare(to), BOOK_OFFSET + kind}; }
-
-std::vector<uint8_t> RecordBytes(const std::vector<Entry>& line) {
-  std::vector<uint8_t> bytes(BOOK_RECORD_BYTES, 0);
-  for (size_t j = 0; j < line.size(); ++j) {
-    bytes[2 * j] = static_cast<uint8_t>(line[j].dest);
-    bytes[2 * j + 1] = static_cast<uint8_t>(line[j].origin);
-  }
-  return bytes;
-}
-
-class BookTest : public ::testing::Test {
+class BookTest : public BookReplayTest {
  protected:
   void SetUp() override {
-    InitHashKeys();
-    static const int32_t noHand[EHI + 1] = {};
-    ::SetUp(start, 0, StartDiagram, noHand);
+    BookReplayTest::SetUp();
     dir = fs::temp_directory_path() /
           ("mirq_book_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
            "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
@@ -85,32 +59,14 @@ class BookTest : public ::testing::Test {
     return node;
   }
 
-  // The start position with the given moves made (first player first).
-  Position Play(const std::vector<Entry>& line) {
-    Position p = start;
-    int side = SELF;
-    for (const Entry& e : line) {
-      MakeMove(p, side, DecodeBookEntry(e.dest, e.origin, side, p));
-      side = Opponent(side);
-    }
-    return p;
-  }
-
-  int Lookup(const OpeningBook& node, const Position& p, int n) {
-    return LookupBook(&node, start, SELF, p, n, cands, counts);
-  }
-
   std::string Describe(int found) {
     std::string s;
     for (int i = 0; i < found; ++i) s += FormatUsiMove(cands[i]) + "x" + std::to_string(counts[i]) + " ";
     return s;
   }
 
-  Position start;
   fs::path dir;
   std::vector<OpeningBook> loaded;  // every node Load gave out
-  Move cands[MAX_MOVES];
-  int32_t counts[MAX_MOVES];
 };
 
 // Opening lines on the variant's start diagram (pawns on ranks 2 and 8).

@@ -1,0 +1,65 @@
+// Building book lines by hand and replaying them from the start position,
+// shared by the book test files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "book/book.h"
+#include "book/book_codes.h"
+#include "position/keys.h"
+#include "position/makemove.h"
+#include "position/position.h"
+
+// One two-byte book entry.
+struct Entry {
+  int dest;    // byte 0
+  int origin;  // byte 1
+};
+
+// Board move between squares (0x78 style), optionally promoting.
+inline Entry Step(int from, int to, bool promote = false) {
+  return {BookCodeOfSquare(to) + (promote ? BOOK_OFFSET : 0), BookCodeOfSquare(from)};
+}
+inline Entry Drop(int kind, int to) { return {BookCodeOfSquare(to), BOOK_OFFSET + kind}; }
+
+// One 512-byte record holding the line, zero after its last entry.
+inline std::vector<uint8_t> RecordBytes(const std::vector<Entry>& line) {
+  std::vector<uint8_t> bytes(BOOK_RECORD_BYTES, 0);
+  for (size_t j = 0; j < line.size(); ++j) {
+    bytes[2 * j] = static_cast<uint8_t>(line[j].dest);
+    bytes[2 * j + 1] = static_cast<uint8_t>(line[j].origin);
+  }
+  return bytes;
+}
+
+// The book start position, replaying lines on it and looking them up.
+class BookReplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHashKeys();
+    static const int32_t noHand[EHI + 1] = {};
+    ::SetUp(start, 0, StartDiagram, noHand);
+  }
+
+  // The start position with the given moves made (first player first).
+  Position Play(const std::vector<Entry>& line) {
+    Position p = start;
+    int side = SELF;
+    for (const Entry& e : line) {
+      MakeMove(p, side, DecodeBookEntry(e.dest, e.origin, side, p));
+      side = Opponent(side);
+    }
+    return p;
+  }
+
+  int Lookup(const OpeningBook& node, const Position& p, int n) {
+    return LookupBook(&node, start, SELF, p, n, cands, counts);
+  }
+
+  Position start;
+  Move cands[MAX_MOVES];
+  int32_t counts[MAX_MOVES];
+};
