@@ -6,9 +6,13 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ChildStreams {
+  ChildStreams() = default;
+  explicit ChildStreams(std::filesystem::path folder) : workdir(std::move(folder)) {}
+
   std::filesystem::path workdir;  // empty: the test's own
   std::filesystem::path input;    // empty: the null device
   std::filesystem::path output;   // empty: the test's own
