@@ -157,6 +157,6 @@ int main(int argc, char** argv) {
   }
   game.Shutdown();
   server.Stop();
-  std::cout << reason << " Your games are kept in " << tree.saves << ".\n";
+  std::cout << reason << " " << game.Totals() << "\n";
   return 0;
 }

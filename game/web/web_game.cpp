@@ -139,6 +139,12 @@ bool WebGame::Closed() const {
   return phase_ == Phase::Closed;
 }
 
+std::string WebGame::Totals() const {
+  std::lock_guard<std::mutex> lk(mu_);
+  return "Games won " + std::to_string(totals_.won) + ", lost " + std::to_string(totals_.lost) +
+         ", drawn " + std::to_string(totals_.drawn) + ".";
+}
+
 void WebGame::Shutdown() {
   if (!thread_.joinable()) return;
   {

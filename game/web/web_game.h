@@ -65,6 +65,8 @@ class WebGame {
   bool Over() const;
   // Quit was handled: the engine is stopped and the record written.
   bool Closed() const;
+  // "Games won 1, lost 2, drawn 0." from the saved totals.
+  std::string Totals() const;
   // Records an unfinished game, stops the engine and ends the thread.
   void Shutdown();
 

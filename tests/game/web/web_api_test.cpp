@@ -4,13 +4,15 @@
 #include <httplib.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <thread>
 
-#include "../run_program.h"
-#include "../temp_dir.h"
+#include "support/child_process.h"
+#include "support/files.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -28,22 +30,26 @@ class WebApiTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (!program) return;
     if (port) Post("/api/quit");
     Finish();
   }
 
-  // Starts the program and reads the address it prints.
-  void Launch(const std::string& env = "") {
-    std::string cmd = "cd " + Quoted(dir.str()) + " && env MIRQ_BROWSER=none " + env +
-                      " timeout 300 " + Quoted((tree / "Mirq.exe").string()) + " </dev/null";
-    program = popen(cmd.c_str(), "r");
-    ASSERT_NE(program, nullptr);
-    char line[512] = "";
-    ASSERT_NE(std::fgets(line, sizeof line, program), nullptr) << "mirq-web printed nothing";
-    std::string text = line;
+  // Starts the program as the launcher does (no arguments, another current
+  // folder) and reads the address it prints.
+  void Launch(double idleSeconds = 0) {
+    setenv("MIRQ_BROWSER", "none", 1);
+    if (idleSeconds > 0) setenv("MIRQ_WEB_IDLE_SECONDS", std::to_string(idleSeconds).c_str(), 1);
+    ChildStreams streams(dir.path());
+    streams.output = dir / "output.txt";
+    ASSERT_TRUE(program.Start(tree / "Mirq.exe", {}, streams));
+    unsetenv("MIRQ_WEB_IDLE_SECONDS");
+    std::string text;
+    for (int i = 0; i < 500 && text.find('\n') == std::string::npos; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      text = ReadBytes(dir / "output.txt");
+    }
     size_t at = text.find("http://127.0.0.1:");
-    ASSERT_NE(at, std::string::npos) << text;
+    ASSERT_NE(at, std::string::npos) << "no address printed: " << text;
     port = std::atoi(text.c_str() + at + 17);
     size_t tok = text.find("token=");
     ASSERT_NE(tok, std::string::npos) << text;
@@ -52,14 +58,12 @@ class WebApiTest : public ::testing::Test {
     client->set_read_timeout(std::chrono::seconds(60));
   }
 
-  // Waits for the program to end; the rest of its output and its status.
-  int Finish() {
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, program)) > 0) output.append(buf, n);
-    int st = pclose(program);
-    program = nullptr;
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  // Waits for the program to end: its exit status, -1 if it did not.
+  int Finish(int seconds = 60) {
+    int status = -1;
+    if (program.Running() && !program.Wait(seconds * 1000, status)) program.Stop();
+    output = ReadBytes(dir / "output.txt");
+    return status;
   }
 
   json Post(const std::string& path, const json& body = json::object()) {
@@ -92,9 +96,9 @@ class WebApiTest : public ::testing::Test {
     return AfterEngine();
   }
 
-  TempDir dir;
-  fs::path tree = dir.path() / "tree";
-  std::FILE* program = nullptr;
+  ScratchDir dir;
+  fs::path tree = dir / "tree";
+  ChildProcess program;
   std::unique_ptr<httplib::Client> client;
   int port = 0;
   std::string token;
@@ -123,7 +127,7 @@ TEST_F(WebApiTest, MovesAreCheckedPlayedAndAnswered) {
   EXPECT_EQ(Post("/api/quit")["ok"], true);
   port = 0;
   EXPECT_EQ(Finish(), 0) << output;
-  std::string games = Slurp(tree / "savedata" / "games.txt");
+  std::string games = ReadBytes(tree / "savedata" / "games.txt");
   EXPECT_NE(games.find(" unfinished startpos moves 7h7g " + s["log"][1]["usi"].get<std::string>()),
             std::string::npos)
       << games;
@@ -216,7 +220,7 @@ TEST_F(WebApiTest, AutoplayedGameReachesAResultAndIsRecorded) {
   std::string moves;
   for (const json& e : s["log"])
     if (e.contains("usi")) moves += " " + e["usi"].get<std::string>();
-  std::string games = Slurp(tree / "savedata" / "games.txt");
+  std::string games = ReadBytes(tree / "savedata" / "games.txt");
   EXPECT_NE(
       games.find(" " + s["result"]["word"].get<std::string>() + " startpos moves" + moves + "\n"),
       std::string::npos)
@@ -227,7 +231,7 @@ TEST_F(WebApiTest, AutoplayedGameReachesAResultAndIsRecorded) {
 }
 
 TEST_F(WebApiTest, EndsByItselfWhenNoPageComes) {
-  Launch("MIRQ_WEB_IDLE_SECONDS=1");
+  Launch(1);
   port = 0;
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Finish(), 0) << output;
