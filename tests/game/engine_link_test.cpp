@@ -1,4 +1,6 @@
 // The turn-file exchange, with the test playing the engine on a thread.
+#include "engine_link.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,8 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "engine_link.h"
-#include "temp_dir.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ class EngineLinkTest : public ::testing::Test {
     std::string why;
     ASSERT_TRUE(files.WriteInitial(why)) << why;
   }
-  TempDir dir;
+  ScratchDir dir;
   TurnFiles files{(dir.path() / "save_data").string()};
   std::atomic<bool> alive{true};
   EngineLink link{files, [this] { return alive.load(); }};
@@ -40,7 +42,7 @@ TEST_F(EngineLinkTest, NewGameFilesHoldTheShippedContents) {
       {"$setup.mvdf", "2"},    {"$setTe.mvdf", "7161"},   {"$setKoma.mvdf", "5031"},
       {"$points.mvdf", "000"}, {"$enemyTe.mvdf", "6272"}, {"$enemy.mvdf", "0"}};
   for (const auto& [name, content] : shipped)
-    EXPECT_EQ(Slurp(dir.path() / "save_data" / name), content) << name;
+    EXPECT_EQ(ReadBytes(dir.path() / "save_data" / name), content) << name;
 }
 
 TEST_F(EngineLinkTest, AcceptedMoveCarriesThePointReport) {
@@ -88,7 +90,8 @@ TEST_F(EngineLinkTest, PurchaseIsAcceptedOrRejectedByTheEngine) {
   EXPECT_EQ(accepted.outcome, LinkOutcome::Accepted);
   EXPECT_EQ(rejected.outcome, LinkOutcome::Rejected);
   EXPECT_EQ(seen, (std::vector<std::string>{"5310", "5211"}));
-  EXPECT_EQ(Slurp(dir.path() / "save_data" / "$enemy.mvdf"), "0") << "a purchase touched $enemy";
+  EXPECT_EQ(ReadBytes(dir.path() / "save_data" / "$enemy.mvdf"), "0")
+      << "a purchase touched $enemy";
 }
 
 TEST_F(EngineLinkTest, EngineMoveIsReadOnceAnnounced) {
@@ -135,16 +138,55 @@ TEST_F(EngineLinkTest, AnEngineThatDiesWithoutAnsweringDoesNotHangTheGame) {
   EXPECT_EQ(late.result, 5);
 }
 
-TEST_F(EngineLinkTest, WaitingSleepsBetweenPolls) {
-  std::atomic<int> polls{0};
+TEST_F(EngineLinkTest, WaitingSleepsUntilAFileChanges) {
+  std::atomic<int> looks{0};
   EngineLink counting(files, [&] {
-    ++polls;
+    ++looks;
     return true;
   });
-  LinkReply r = counting.AwaitResult(0.2);
+  LinkReply r = counting.AwaitResult(0.3);
   EXPECT_EQ(r.outcome, LinkOutcome::Accepted) << "a result appeared from nowhere";
-  EXPECT_GT(polls.load(), 10) << "the wait hardly polled";
-  EXPECT_LT(polls.load(), 200) << "the wait spins instead of sleeping between polls";
+  EXPECT_LT(looks.load(), 10) << "the wait polls instead of sleeping";
+
+  std::thread engine([&] {
+    std::this_thread::sleep_for(30ms);
+    files.Write(turn::kEnemy, "7");
+  });
+  r = counting.AwaitResult(30);
+  engine.join();
+  EXPECT_EQ(r.outcome, LinkOutcome::GameOver) << "a write during the wait was missed";
+}
+
+// The engine writes its move and "1", then the result; a wait may see only
+// the result.
+TEST_F(EngineLinkTest, ResultCarriesTheEnginesLastMoveOnlyWhenItMoved) {
+  std::string before;
+  auto answer = [&](bool moves, const char* result) {
+    return std::thread([&, moves, result] {
+      if (!AwaitRequest(files, '3')) return;
+      files.Read(turn::kEnemyTe, before);
+      files.Write(turn::kEnemy, "0");
+      files.Write(turn::kSetup, "2");
+      if (moves) files.Write(turn::kEnemyTe, "3233");
+      files.Write(turn::kEnemy, result);
+    });
+  };
+  std::thread engine = answer(true, "6");
+  ASSERT_EQ(link.RequestMove("7877").outcome, LinkOutcome::Accepted);
+  LinkReply r = link.AwaitEngineMove();
+  engine.join();
+  EXPECT_EQ(before, EngineLink::kNoEngineMove) << "no marker before the request";
+  ASSERT_EQ(r.outcome, LinkOutcome::GameOver);
+  EXPECT_EQ(r.engineMove, "3233");
+  EXPECT_TRUE(link.AwaitResult(1).engineMove.empty()) << "the same move handed out twice";
+
+  files.Write(turn::kEnemy, "0");
+  engine = answer(false, "5");  // the player's move ended the game
+  ASSERT_EQ(link.RequestMove("5958").outcome, LinkOutcome::Accepted);
+  r = link.AwaitEngineMove();
+  engine.join();
+  ASSERT_EQ(r.outcome, LinkOutcome::GameOver);
+  EXPECT_EQ(r.engineMove, "") << "the last move's line taken for a new one";
 }
 
 TEST_F(EngineLinkTest, MissingTurnFolderIsAWriteFailureNotAHang) {
