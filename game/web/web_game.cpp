@@ -409,6 +409,13 @@ void WebGame::AfterEngineMove() {
       return;
     }
   }
+  // Only now is it the player's turn: the result that may follow the
+  // engine's "1" has been waited for.
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    phase_ = Phase::YourTurn;
+    Changed();
+  }
   if (stuck) {
     EndGame(6,
             "You have no move left: only drops of pieces you have not bought, and your points "
