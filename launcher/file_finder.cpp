@@ -1,6 +1,6 @@
 #include "file_finder.h"
 
-#include "folders.h"
+#include "directory_probe.h"
 #include "platform/win32.h"
 #include "sjis_path.h"
 

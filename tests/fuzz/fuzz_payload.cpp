@@ -17,7 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const fs::path temp = [&] {
     fs::path t = root / "temp";
     fs::create_directories(t);
-    // The launcher's temporary folder, where "tmp.mpk" is written.
+    fs::permissions(t, fs::perms::owner_all);
+    // The launcher's temporary folder, where "tmp.mpk" is written: the
+    // session's private folder comes first.
+    setenv("XDG_RUNTIME_DIR", t.c_str(), 1);
     setenv("TMPDIR", t.c_str(), 1);
     return t;
   }();

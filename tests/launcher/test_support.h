@@ -19,8 +19,8 @@ fs::path FromLauncherPath(const std::string& path);
 std::string ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::string& bytes);
 
-// Points the platform's temporary folder (TMPDIR, or TMP and TEMP) at
-// folder for this process and the programs it starts.
+// Points the platform's temporary folder (XDG_RUNTIME_DIR and TMPDIR, or
+// TMP and TEMP) at folder for this process and the programs it starts.
 void SetTemporaryFolder(const fs::path& folder);
 
 // Whether the file system takes names as Shift-JIS bytes: always on POSIX,
