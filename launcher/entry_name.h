@@ -13,7 +13,9 @@ const size_t kEntryNameSize = 260;
 
 namespace entry_name {
 
-inline char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Windows opens a device for these whatever the extension ("con.txt",
 // "NUL .sav") and whatever the letter case.
@@ -21,10 +23,11 @@ inline bool IsDeviceName(const std::string& component) {
   std::string base = component.substr(0, component.find('.'));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   for (char& c : base) c = Upper(c);
-  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$")
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+      base == "CONOUT$")
     return true;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '0' &&
-         base[3] <= '9';
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '0' && base[3] <= '9';
 }
 
 // One folder level or the file name: not empty, not "." or "..", no
@@ -37,13 +40,19 @@ inline bool IsSafeComponent(const std::string& component) {
   return last != '.' && last != ' ' && !IsDeviceName(component);
 }
 
+// What may follow a lead byte as the second byte of its character. A lead
+// byte before anything else makes no character, and a file system reads
+// the next byte as itself ("/" or ":" included).
+inline bool IsTrailByte(unsigned char c) {
+  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+
 // A byte that may not stand outside a double-byte character: separators of
 // other systems, drive and stream marks, wildcards and redirections, and
-// control characters. None of them is a lead byte, so one of them after a
-// lead byte is refused too: a file system would still read it as itself.
+// control characters.
 inline bool IsRefusedByte(unsigned char c) {
-  return c < 0x20 || c == 0x7F || c == '/' || c == ':' || c == '<' || c == '>' || c == '"' || c == '|' ||
-         c == '?' || c == '*';
+  return c < 0x20 || c == 0x7F || c == '/' || c == ':' || c == '<' || c == '>' || c == '"' ||
+         c == '|' || c == '?' || c == '*';
 }
 
 }  // namespace entry_name
@@ -59,7 +68,7 @@ inline bool IsSafeEntryName(const char* field, size_t fieldSize) {
   for (size_t i = 1; i <= length; ++i) {
     unsigned char c = i < length ? static_cast<unsigned char>(field[i]) : '\\';
     if (i < length && IsSjisLeadByte(c) && i + 1 < length &&
-        !entry_name::IsRefusedByte(static_cast<unsigned char>(field[i + 1]))) {
+        entry_name::IsTrailByte(static_cast<unsigned char>(field[i + 1]))) {
       component += field[i];
       component += field[++i];
       continue;
@@ -91,10 +100,14 @@ inline std::string FoldedEntryName(const std::string& name) {
       continue;
     }
     unsigned char t = static_cast<unsigned char>(name[++i]);
-    if (c == 0x82 && t >= 0x81 && t <= 0x9A) t = static_cast<unsigned char>(t - 0x21);       // Ａ..Ｚ
-    else if (c == 0x83 && t >= 0xBF && t <= 0xD6) t = static_cast<unsigned char>(t - 0x20);  // Α..Ω
-    else if (c == 0x84 && t >= 0x70 && t <= 0x7E) t = static_cast<unsigned char>(t - 0x30);  // А..О
-    else if (c == 0x84 && t >= 0x80 && t <= 0x91) t = static_cast<unsigned char>(t - 0x31);  // П..Я
+    if (c == 0x82 && t >= 0x81 && t <= 0x9A)
+      t = static_cast<unsigned char>(t - 0x21);  // Ａ..Ｚ
+    else if (c == 0x83 && t >= 0xBF && t <= 0xD6)
+      t = static_cast<unsigned char>(t - 0x20);  // Α..Ω
+    else if (c == 0x84 && t >= 0x70 && t <= 0x7E)
+      t = static_cast<unsigned char>(t - 0x30);  // А..О
+    else if (c == 0x84 && t >= 0x80 && t <= 0x91)
+      t = static_cast<unsigned char>(t - 0x31);  // П..Я
     folded += static_cast<char>(c);
     folded += static_cast<char>(t);
   }

@@ -8,8 +8,8 @@
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;
-  HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
@@ -24,7 +24,8 @@ bool MakeDirectories(const std::string& path) {
       continue;
     }
     if (work[i] != '\\') continue;
-    if (!CreateDirectoryA(work.substr(0, i).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!CreateDirectoryA(work.substr(0, i).c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
       return false;
   }
   return true;
@@ -48,7 +49,9 @@ std::string GetModuleDirectory() {
 
 namespace {
 
-bool IsPartName(const std::string& path) { return WildcardMatch(std::string("*") + kPartSuffix, path); }
+bool IsPartName(const std::string& path) {
+  return WildcardMatch(std::string("*") + kPartSuffix, path);
+}
 
 // The last-write time, 0 when the file is not there.
 unsigned long long LastWriteTime(const std::string& path) {
@@ -66,11 +69,13 @@ bool CopyFileSafely(const std::string& from, const std::string& to) {
   std::string part = to + kPartSuffix;
   bool copied = CopyFileA(from.c_str(), part.c_str(), FALSE) != FALSE;
   if (copied) {
-    HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     copied = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   }
-  if (copied && MoveFileExA(part.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (copied &&
+      MoveFileExA(part.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   DeleteFileA(part.c_str());
   return false;
@@ -83,7 +88,8 @@ bool CopyFolderFiles(const std::string& source, const std::string& destination, 
   // beside them are whole.
   CFileFinder target;
   std::vector<std::string> stale;
-  if (target.SetDirectory(destination)) target.List(stale, std::string("*") + kPartSuffix, kListFiles, false);
+  if (target.SetDirectory(destination))
+    target.List(stale, std::string("*") + kPartSuffix, kListFiles, false);
   for (const std::string& part : stale) DeleteFileA(part.c_str());
 
   std::vector<std::string> files;
@@ -94,7 +100,8 @@ bool CopyFolderFiles(const std::string& source, const std::string& destination, 
     std::string copy = destination + file.substr(FindLastSeparator(file));
     if (rule == kCopyNewer) {
       unsigned long long theirs = LastWriteTime(copy);
-      if (theirs != 0 && LastWriteTime(file) <= theirs) continue;  // nothing older replaces something newer
+      if (theirs != 0 && LastWriteTime(file) <= theirs)
+        continue;  // nothing older replaces something newer
     }
     if (!CopyFileSafely(file, copy)) whole = false;
   }

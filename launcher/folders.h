@@ -27,5 +27,6 @@ enum CopyRule {
 // Copies the plain files of source (not its subfolders) into destination
 // with CopyFileSafely; false when any file could not be copied whole. A
 // missing source has nothing to copy.
-bool CopyFolderFiles(const std::string& source, const std::string& destination, CopyRule rule = kCopyAll);
+bool CopyFolderFiles(const std::string& source, const std::string& destination,
+                     CopyRule rule = kCopyAll);
 bool DeleteFolderTree(const std::string& folder);

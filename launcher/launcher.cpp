@@ -7,28 +7,32 @@
 #include "folders.h"
 #include "package.h"
 #include "package_format.h"
+#include "platform/win32.h"
 #include "tree_identity.h"
 #include "tree_lock.h"
-#include "platform/win32.h"
 
 // "データの展開に失敗しました"
 const char kUnpackFailedText[] =
-    "\x83\x66\x81\x5B\x83\x5E\x82\xCC\x93\x57\x8A\x4A\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+    "\x83\x66\x81\x5B\x83\x5E\x82\xCC\x93\x57\x8A\x4A\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82"
+    "\xB5\x82\xBD";
 const char kUnpackFailedCaption[] = "Mirqgate";
 // "展開されたデータに Mirq が見つかりませんでした。"
 const char kGameMissingText[] =
     "\x93\x57\x8A\x4A\x82\xB3\x82\xEA\x82\xBD\x83\x66\x81\x5B\x83\x5E\x82\xC9"
     " Mirq "
-    "\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81\x42";
+    "\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
+    "\x42";
 const char kGameMissingCaption[] = "Mirq";
 // "Mirq は既に起動しています"
 const char kAlreadyRunningText[] =
     "Mirq \x82\xCD\x8A\xF9\x82\xC9\x8B\x4E\x93\xAE\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7";
 // "セーブデータの読み込みに失敗しました。セーブデータは変更されていません。"
 const char kSavesInFailedText[] =
-    "\x83\x5A\x81\x5B\x83\x75\x83\x66\x81\x5B\x83\x5E\x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9"
+    "\x83\x5A\x81\x5B\x83\x75\x83\x66\x81\x5B\x83\x5E\x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82"
+    "\xC9"
     "\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42"
-    "\x83\x5A\x81\x5B\x83\x75\x83\x66\x81\x5B\x83\x5E\x82\xCD\x95\xCF\x8D\x58\x82\xB3\x82\xEA\x82\xC4"
+    "\x83\x5A\x81\x5B\x83\x75\x83\x66\x81\x5B\x83\x5E\x82\xCD\x95\xCF\x8D\x58\x82\xB3\x82\xEA\x82"
+    "\xC4"
     "\x82\xA2\x82\xDC\x82\xB9\x82\xF1\x81\x42";
 // "セーブデータの保存に失敗しました。次回の起動時にもう一度保存します。"
 const char kSavesBackFailedText[] =
@@ -80,8 +84,8 @@ int LaunchGame(const std::string& folder) {
   std::string line = "\"" + gamePath + "\"";
   std::vector<char> commandLine(line.begin(), line.end());
   commandLine.push_back('\0');
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
     return 0;  // nothing started, nothing to wait for
   WaitForSingleObject(process.hProcess, INFINITE);
   CloseHandle(process.hThread);
@@ -93,7 +97,9 @@ namespace {
 
 // Ends a run that cannot go on with the launcher's own box; the exit code
 // is the box's value, as after a failed unpacking.
-int Refuse(const char* text) { return MessageBoxA(nullptr, text, kUnpackFailedCaption, MB_OK); }
+int Refuse(const char* text) {
+  return MessageBoxA(nullptr, text, kUnpackFailedCaption, MB_OK);
+}
 
 std::string OwnPath() {
   char path[MAX_PATH] = {};

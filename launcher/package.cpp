@@ -52,9 +52,10 @@ bool WriteContent(HANDLE output, const char* content, uint32_t size) {
 
 // Creates the entry's file and writes the content read by read (an empty
 // one when read is null); a file whose content fails is deleted again.
-int WriteEntry(const std::string& path, const std::function<bool(std::unique_ptr<char[]>&)>& read, uint32_t size) {
-  CHandleCloser output(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+int WriteEntry(const std::string& path, const std::function<bool(std::unique_ptr<char[]>&)>& read,
+               uint32_t size) {
+  CHandleCloser output(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (output.Get() == INVALID_HANDLE_VALUE) return kUnpackCannotCreate;
   std::unique_ptr<char[]> content;
   if (size > 0 && !(read(content) && WriteContent(output.Get(), content.get(), size))) {
@@ -70,8 +71,8 @@ int WriteEntry(const std::string& path, const std::function<bool(std::unique_ptr
 int CPackage::Unpack(const std::string& packagePath, const std::string& destination) {
   if (!FileExists(packagePath)) return kUnpackNoPackage;
   if (!DirectoryProbe(destination)) return kUnpackNoDestination;
-  CHandleCloser package(
-      CreateFileA(packagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CHandleCloser package(CreateFileA(packagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (package.Get() == INVALID_HANDLE_VALUE) return kUnpackCannotOpen;
 
   PackageHeader header;
@@ -90,7 +91,8 @@ int CPackage::Unpack(const std::string& packagePath, const std::string& destinat
   std::unique_ptr<PackageEntry[]> table(new (std::nothrow) PackageEntry[header.count]);
   if (!table && header.count > 0) return kUnpackShortTable;
   for (uint32_t i = 0; i < header.count; ++i)
-    if (ReadBlock(package.Get(), &table[i], sizeof(PackageEntry)) != sizeof(PackageEntry)) return kUnpackShortTable;
+    if (ReadBlock(package.Get(), &table[i], sizeof(PackageEntry)) != sizeof(PackageEntry))
+      return kUnpackShortTable;
   left -= static_cast<int64_t>(header.count) * static_cast<int64_t>(sizeof(PackageEntry));
 
   // Every name is checked before anything is written, so that a hostile
@@ -114,7 +116,9 @@ int CPackage::Unpack(const std::string& packagePath, const std::string& destinat
 
   for (uint32_t i = 0; i < header.count; ++i) {
     const PackageEntry& entry = table[i];
-    auto read = [&](std::unique_ptr<char[]>& content) { return ReadContent(package.Get(), entry.size, left, content); };
+    auto read = [&](std::unique_ptr<char[]>& content) {
+      return ReadContent(package.Get(), entry.size, left, content);
+    };
     if (IsStartMarker(entry.name)) {
       markerEntry = &entry;
       if (entry.size > 0 && !read(markerContent)) return kUnpackBadContent;
@@ -128,15 +132,18 @@ int CPackage::Unpack(const std::string& packagePath, const std::string& destinat
     left -= entry.size;
   }
   if (markerEntry == nullptr) return kUnpackOk;
-  return WriteEntry(destination + std::string(markerEntry->name),
-                    [&](std::unique_ptr<char[]>& content) {
-                      content = std::move(markerContent);
-                      return true;
-                    },
-                    markerEntry->size);
+  return WriteEntry(
+      destination + std::string(markerEntry->name),
+      [&](std::unique_ptr<char[]>& content) {
+        content = std::move(markerContent);
+        return true;
+      },
+      markerEntry->size);
 }
 
-std::string TemporaryPackagePath() { return GetTempDirectory() + "\\tmp.mpk"; }
+std::string TemporaryPackagePath() {
+  return GetTempDirectory() + "\\tmp.mpk";
+}
 
 int ExtractPayload(const std::string& ownPath, const std::string& destination) {
   std::string packagePath = TemporaryPackagePath();
@@ -165,7 +172,8 @@ int ExtractPayload(const std::string& ownPath, const std::string& destination) {
     }
     self.Seek(trailer.packageOffset, FILE_BEGIN);
     // A short read would unpack zeros as if they were the package.
-    if (self.Read(buffer.get(), trailer.packageSize) != trailer.packageSize) return kExtractCopyFailed;
+    if (self.Read(buffer.get(), trailer.packageSize) != trailer.packageSize)
+      return kExtractCopyFailed;
     CFileEx copy;
     copy.SetThrowFlag(TRUE);
     copy.Open(packagePath.c_str(), CREATE_ALWAYS, GENERIC_WRITE, 0, nullptr);

@@ -29,6 +29,7 @@ std::string TreeLockName(const std::string& extractDir) {
     hash = (hash ^ u) * 0x100000001B3ull;
   }
   char name[48];
-  std::snprintf(name, sizeof(name), "Local\\MirqgateTree-%016llx", static_cast<unsigned long long>(hash));
+  std::snprintf(name, sizeof(name), "Local\\MirqgateTree-%016llx",
+                static_cast<unsigned long long>(hash));
   return name;
 }

@@ -41,7 +41,8 @@ FullDisk& Disk() {
 
 size_t FitsOnDisk(const std::string& path, size_t count) {
   FullDisk& disk = Disk();
-  if (disk.folder.empty() || Normal(path).compare(0, disk.folder.size(), disk.folder) != 0) return count;
+  if (disk.folder.empty() || Normal(path).compare(0, disk.folder.size(), disk.folder) != 0)
+    return count;
   size_t fits = count < disk.free ? count : static_cast<size_t>(disk.free);
   disk.free -= fits;
   return fits;

@@ -2,10 +2,10 @@
 // handle, path and error conversions, and the test hook for a full disk.
 #pragma once
 
-#include <string>
-
 #include <dirent.h>
 #include <sys/types.h>
+
+#include <string>
 
 #include "platform/win32.h"
 
@@ -17,10 +17,10 @@ enum class Kind { File, Event, Process, Thread, Find, Mutex };
 struct Object {
   explicit Object(Kind k) : kind(k) {}
   Kind kind;
-  int fd = -1;              // File; Mutex: the lock file
+  int fd = -1;  // File; Mutex: the lock file
   bool overlapped = false;
-  bool fresh = false;       // File: created or emptied by this open
-  std::string path;         // File: POSIX form
+  bool fresh = false;  // File: created or emptied by this open
+  std::string path;    // File: POSIX form
   bool signalled = false;
   pid_t pid = 0;
   bool waited = false;

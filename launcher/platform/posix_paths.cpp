@@ -1,12 +1,12 @@
 // The stand-in's paths: the user's own temporary folder and the program's
 // own file.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/posix_internal.h"
 #include "platform/win32.h"
@@ -38,7 +38,8 @@ std::string WithSlash(std::string path) {
 // TMPDIR or /tmp, created for the purpose.
 std::string UserTempFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return WithSlash(runtime);
+  if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime))
+    return WithSlash(runtime);
   const char* env = std::getenv("TMPDIR");
   std::string base = env != nullptr && env[0] == '/' ? env : "/tmp";
   std::string own = WithSlash(base) + "mirq-" + std::to_string(geteuid());
@@ -54,7 +55,8 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
   std::string path = UserTempFolder();
   if (path.empty()) return Fail(ERROR_ACCESS_DENIED);
   path = ToWindows(path);
-  if (lpBuffer == nullptr || nBufferLength <= path.size()) return static_cast<DWORD>(path.size() + 1);
+  if (lpBuffer == nullptr || nBufferLength <= path.size())
+    return static_cast<DWORD>(path.size() + 1);
   std::memcpy(lpBuffer, path.c_str(), path.size() + 1);
   SetLastError(ERROR_SUCCESS);
   return static_cast<DWORD>(path.size());

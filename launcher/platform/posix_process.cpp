@@ -1,14 +1,14 @@
 // The stand-in's processes, waits and named mutexes.
-#include <cerrno>
-#include <csignal>
-#include <string>
-
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <string>
 
 #include "platform/posix_internal.h"
 #include "platform/win32.h"
@@ -107,7 +107,9 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner, LPCSTR lpN
   Object* o = new Object(Kind::Mutex);
   if (lpName != nullptr) {
     std::string path = LockPath(lpName);
-    o->fd = path.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    o->fd = path.empty()
+                ? -1
+                : open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     struct stat st;
     if (o->fd < 0 || fstat(o->fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       DWORD error = o->fd < 0 && !path.empty() ? FromErrno(errno, path) : ERROR_ACCESS_DENIED;

@@ -1,13 +1,4 @@
 // POSIX implementation of the Win32 stand-in declared in win32.h.
-#include "platform/win32.h"
-#include "platform/posix_internal.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -15,6 +6,15 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/posix_internal.h"
+#include "platform/win32.h"
 
 namespace posix_stand_in {
 
@@ -28,7 +28,9 @@ Object* AsObject(HANDLE h, Kind kind) {
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 bool ParentExists(const std::string& path) {
   std::string p = path;
@@ -66,30 +68,48 @@ std::string ToWindows(const std::string& path) {
 
 DWORD FromErrno(int err, const std::string& path) {
   switch (err) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT: return path.empty() || ParentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case 0:
+      return ERROR_SUCCESS;
+    case ENOENT:
+      return path.empty() || ParentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
     case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
-    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
-    case ENXIO: return ERROR_ACCESS_DENIED;
-    case EIO: return ERROR_IO_DEVICE;
-    default: return ERROR_GEN_FAILURE;
+    case ETXTBSY:
+      return ERROR_SHARING_VIOLATION;
+    case ENOEXEC:
+      return ERROR_BAD_EXE_FORMAT;
+    case ELOOP:
+      return ERROR_CANT_RESOLVE_FILENAME;
+    case ENXIO:
+      return ERROR_ACCESS_DENIED;
+    case EIO:
+      return ERROR_IO_DEVICE;
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }
 
@@ -120,7 +140,8 @@ bool Transfer(int fd, char* buffer, DWORD count, long long offset, bool write, D
       n = write ? pwrite(fd, buffer + total, count - total, offset + total)
                 : pread(fd, buffer + total, count - total, offset + total);
     else
-      n = write ? ::write(fd, buffer + total, count - total) : ::read(fd, buffer + total, count - total);
+      n = write ? ::write(fd, buffer + total, count - total)
+                : ::read(fd, buffer + total, count - total);
     if (n < 0) {
       if (errno == EINTR) continue;
       *done = total;
@@ -134,7 +155,8 @@ bool Transfer(int fd, char* buffer, DWORD count, long long offset, bool write, D
 }
 
 // A write that does not fit on its disk writes what fits and fails.
-bool WriteFitting(int fd, const std::string& path, char* buffer, DWORD count, long long offset, DWORD* done) {
+bool WriteFitting(int fd, const std::string& path, char* buffer, DWORD count, long long offset,
+                  DWORD* done) {
   DWORD fits = static_cast<DWORD>(FitsOnDisk(path, count));
   if (!Transfer(fd, buffer, fits, offset, true, done)) return false;
   if (fits == count) return true;
@@ -142,7 +164,8 @@ bool WriteFitting(int fd, const std::string& path, char* buffer, DWORD count, lo
   return false;
 }
 
-BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERLAPPED ov, bool write) {
+BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERLAPPED ov,
+                  bool write) {
   Object* o = AsObject(hFile, Kind::File);
   if (done != nullptr) *done = 0;
   if (o == nullptr) return Fail(ERROR_INVALID_HANDLE);
@@ -171,7 +194,8 @@ BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERL
 // 100 ns steps since 1601, as Windows counts file times.
 FILETIME ToFileTime(const struct timespec& t) {
   unsigned long long ticks =
-      (static_cast<unsigned long long>(t.tv_sec) + 11644473600ull) * 10000000ull + static_cast<unsigned long long>(t.tv_nsec) / 100;
+      (static_cast<unsigned long long>(t.tv_sec) + 11644473600ull) * 10000000ull +
+      static_cast<unsigned long long>(t.tv_nsec) / 100;
   FILETIME time;
   time.dwLowDateTime = static_cast<DWORD>(ticks);
   time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
@@ -185,7 +209,10 @@ int OpenPlain(const std::string& path, int flags, mode_t mode) {
   int fd = open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
   if (fd < 0) return -1;
   struct stat st;
-  int error = fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+  int error = fstat(fd, &st) != 0   ? errno
+              : S_ISREG(st.st_mode) ? 0
+              : S_ISDIR(st.st_mode) ? EISDIR
+                                    : ENXIO;
   if (error != 0) {
     close(fd);
     errno = error;
@@ -202,7 +229,11 @@ void MarkProgram(int fd, const std::string& path) {
   int reader = OpenPlain(path, O_RDONLY, 0);  // fd may be open for writing only
   ssize_t n = reader >= 0 ? pread(reader, head, sizeof(head), 0) : 0;
   if (reader >= 0) close(reader);
-  bool program = (n == 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0) || (n >= 2 && head[0] == '#' && head[1] == '!');
+  bool program = (n == 4 && std::memcmp(head,
+                                        "\x7f"
+                                        "ELF",
+                                        4) == 0) ||
+                 (n >= 2 && head[0] == '#' && head[1] == '!');
   struct stat st;
   if (!program || fstat(fd, &st) != 0) return;
   fchmod(fd, (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
@@ -268,7 +299,8 @@ const MessageText kMessages[] = {
     {ERROR_TOO_MANY_OPEN_FILES, "The system cannot open the file.\r\n"},
     {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
     {ERROR_INVALID_HANDLE, "The handle is invalid.\r\n"},
-    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command.\r\n"},
+    {ERROR_NOT_ENOUGH_MEMORY,
+     "Not enough memory resources are available to process this command.\r\n"},
     {ERROR_NO_MORE_FILES, "There are no more files.\r\n"},
     {ERROR_GEN_FAILURE, "A device attached to the system is not functioning.\r\n"},
     {ERROR_SHARING_VIOLATION,
@@ -322,12 +354,23 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
   struct stat before;
   bool existed = lstat(path.c_str(), &before) == 0;
   switch (dwCreationDisposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-    case OPEN_EXISTING: break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
-    default: g_lastError = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
+    case CREATE_NEW:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case CREATE_ALWAYS:
+      flags |= O_CREAT | O_TRUNC;
+      break;
+    case OPEN_EXISTING:
+      break;
+    case OPEN_ALWAYS:
+      flags |= O_CREAT;
+      break;
+    case TRUNCATE_EXISTING:
+      flags |= O_TRUNC;
+      break;
+    default:
+      g_lastError = ERROR_INVALID_PARAMETER;
+      return INVALID_HANDLE_VALUE;
   }
   // Windows refuses to open a folder as a file.
   if (existed && S_ISDIR(before.st_mode)) {
@@ -351,26 +394,29 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                      LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
-  return TransferFile(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped, false);
+  return TransferFile(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped,
+                      false);
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
-  return TransferFile(hFile, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite, lpNumberOfBytesWritten,
-                      lpOverlapped, true);
+  return TransferFile(hFile, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite,
+                      lpNumberOfBytesWritten, lpOverlapped, true);
 }
 
 BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
                                 LPDWORD lpNumberOfBytesTransferred, BOOL) {
-  if (AsObject(hFile, Kind::File) == nullptr || lpOverlapped == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (AsObject(hFile, Kind::File) == nullptr || lpOverlapped == nullptr)
+    return Fail(ERROR_INVALID_HANDLE);
   if (lpNumberOfBytesTransferred != nullptr)
     *lpNumberOfBytesTransferred = static_cast<DWORD>(lpOverlapped->InternalHigh);
-  if (lpOverlapped->Internal != ERROR_SUCCESS) return Fail(static_cast<DWORD>(lpOverlapped->Internal));
+  if (lpOverlapped->Internal != ERROR_SUCCESS)
+    return Fail(static_cast<DWORD>(lpOverlapped->Internal));
   return TRUE;
 }
 
-BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
-                             DWORD dwMoveMethod) {
+BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod) {
   Object* o = AsObject(hFile, Kind::File);
   if (o == nullptr) return Fail(ERROR_INVALID_HANDLE);
   long long base = 0;
@@ -491,8 +537,10 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
   std::string path = ToPosix(lpPathName);
   // The empty text in front of the first separator of an absolute path is
   // the root, which exists, as a drive does on Windows.
-  if (path.empty()) return Fail(lpPathName != nullptr ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
-  if (mkdir(path.c_str(), 0777) != 0) return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : FromErrno(errno, path));
+  if (path.empty())
+    return Fail(lpPathName != nullptr ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
+  if (mkdir(path.c_str(), 0777) != 0)
+    return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : FromErrno(errno, path));
   g_lastError = ERROR_SUCCESS;
   return TRUE;
 }
@@ -525,7 +573,8 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
     close(in);
     return Fail(FromErrno(errno));
   }
-  int out = OpenPlain(to, O_WRONLY | O_CREAT | (bFailIfExists ? O_EXCL : O_TRUNC), st.st_mode & 0777);
+  int out =
+      OpenPlain(to, O_WRONLY | O_CREAT | (bFailIfExists ? O_EXCL : O_TRUNC), st.st_mode & 0777);
   if (out < 0) {
     DWORD error = errno == EEXIST ? ERROR_FILE_EXISTS : FromErrno(errno, to);
     close(in);
@@ -597,12 +646,16 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   return TRUE;
 }
 
-DWORD WINAPI GetLastError() { return g_lastError; }
+DWORD WINAPI GetLastError() {
+  return g_lastError;
+}
 
-void WINAPI SetLastError(DWORD dwErrCode) { g_lastError = dwErrCode; }
+void WINAPI SetLastError(DWORD dwErrCode) {
+  g_lastError = dwErrCode;
+}
 
-DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer, DWORD nSize,
-                            void*) {
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer,
+                            DWORD nSize, void*) {
   const char* text = nullptr;
   for (const MessageText& m : kMessages)
     if (m.code == dwMessageId) text = m.text;
@@ -634,7 +687,9 @@ HLOCAL WINAPI LocalFree(HLOCAL hMem) {
   return nullptr;
 }
 
-int WINAPI lstrlenA(LPCSTR lpString) { return lpString == nullptr ? 0 : static_cast<int>(std::strlen(lpString)); }
+int WINAPI lstrlenA(LPCSTR lpString) {
+  return lpString == nullptr ? 0 : static_cast<int>(std::strlen(lpString));
+}
 
 int WINAPI MessageBoxA(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT) {
   std::string line = FromCodePage932(lpCaption) + ": " + FromCodePage932(lpText) + "\n";

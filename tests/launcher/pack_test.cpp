@@ -7,11 +7,8 @@
 
 #include "pack_writer.h"
 #include "package.h"
+#include "support/run_program.h"
 #include "test_support.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace {
 
@@ -22,20 +19,15 @@ class PackTest : public ScratchTest {
     WriteBytes(root_ / "tree" / relative, bytes);
   }
 
-  // Runs mirqpack with the arguments; standard output goes to out.txt.
-  int Mirqpack(const std::string& arguments) {
-    const char* bin = std::getenv("MIRQ_BIN");
-    std::string command = "\"" + (fs::path(bin) / MIRQPACK_FILE).string() + "\" " + arguments + " >\"" +
-                          (root_ / "out.txt").string() + "\" 2>\"" + (root_ / "err.txt").string() + "\"";
-#ifdef _WIN32
-    return std::system(("\"" + command + "\"").c_str());
-#else
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-#endif
+  ProgramRun Mirqpack(const std::vector<std::string>& arguments) {
+    return RunProgram(BuildBin() / MIRQPACK_FILE, arguments);
   }
 
-  std::string Q(const fs::path& path) { return "\"" + path.string() + "\""; }
+  // Packs launcher.bin around tree/ into packed.bin.
+  std::vector<std::string> PackArguments() {
+    return {(root_ / "launcher.bin").string(), (root_ / "tree").string(), "-o",
+            (root_ / "packed.bin").string()};
+  }
 };
 
 TEST(PackNameTest, NamesAreBackslashSeparatedBelowTheRoot) {
@@ -49,10 +41,13 @@ TEST(PackNameTest, NamesAreBackslashSeparatedBelowTheRoot) {
 
 TEST(PackNameTest, NamesTheUnpackerWouldRefuseOrMisreadAreRefused) {
   std::string error;
-  EXPECT_EQ(EntryNameFor(fs::path(std::string(259, 'n')), error), "") << "no room for the terminator";
+  EXPECT_EQ(EntryNameFor(fs::path(std::string(259, 'n')), error), "")
+      << "no room for the terminator";
   EXPECT_NE(error.find("refused"), std::string::npos);
   EXPECT_EQ(EntryNameFor(fs::path(std::string(258, 'n')), error), "\\" + std::string(258, 'n'));
   EXPECT_EQ(EntryNameFor(fs::path("a:b"), error), "");
+  for (const char* name : {"CON", "nul.txt", "a.", "a ", "a?b"})
+    EXPECT_EQ(EntryNameFor(fs::path(name), error), "") << name;
   // A lead byte at a folder's end would swallow the separator after it.
   if (ShiftJisNames()) {
     EXPECT_EQ(EntryNameFor(fs::path("x\x95") / "b", error), "");
@@ -68,35 +63,54 @@ TEST_F(PackTest, FolderIsCollectedSortedAndUnpacksToTheSameTree) {
   Touch("Mirq.exe", "game");
   Touch("save_data/$setup.mvdf", "0");
   Touch("B.txt", "upper case sorts first");
+  Touch("voice/a.wav", "sorts after the marker");
   std::vector<PackItem> items;
   std::string error, package, packed;
   ASSERT_TRUE(CollectFolder(root_ / "tree", items, error)) << error;
   std::vector<std::string> names;
   for (const PackItem& item : items) names.push_back(item.name);
   EXPECT_EQ(names, (std::vector<std::string>{"\\B.txt", "\\Mirq.exe", "\\data\\Mirqmind.exe",
-                                             "\\save_data\\$setup.mvdf", "\\start.mirq"}));
+                                             "\\save_data\\$setup.mvdf", "\\voice\\a.wav",
+                                             "\\start.mirq"}))
+      << "the marker comes last";
   ASSERT_TRUE(BuildPackage(items, package, error));
   ASSERT_TRUE(BuildPackedLauncher("IMAGE", package, packed, error));
-  EXPECT_EQ(packed.size(), 5 + 8 + 5 * 268 + 33 + 16u);
+  EXPECT_EQ(packed.size(), 5 + 8 + 6 * 268 + 55 + 16u);
   EXPECT_EQ(packed.substr(5, 4), std::string("TAR\0", 4));
-  EXPECT_EQ(packed.substr(packed.size() - 16), BuildTrailer(static_cast<uint32_t>(package.size()), 5));
+  EXPECT_EQ(packed.substr(packed.size() - 16),
+            BuildTrailer(static_cast<uint32_t>(package.size()), 5));
   EXPECT_EQ(packed.substr(packed.size() - 16, 8), std::string("PAY\0\x10\0\0\0", 8));
   // First offset is the end of the table; each next one follows the last.
-  EXPECT_EQ(static_cast<unsigned char>(package[8 + 260]) | static_cast<unsigned char>(package[8 + 261]) << 8,
-            8 + 5 * 268);
+  EXPECT_EQ(static_cast<unsigned char>(package[8 + 260]) |
+                static_cast<unsigned char>(package[8 + 261]) << 8,
+            8 + 6 * 268);
 
   std::vector<ListedEntry> listed;
   ASSERT_TRUE(ReadPackedEntries(packed, listed, error)) << error;
-  ASSERT_EQ(listed.size(), 5u);
+  ASSERT_EQ(listed.size(), 6u);
   EXPECT_EQ(listed[2].name, "\\data\\Mirqmind.exe");
   EXPECT_EQ(listed[2].size, 6u);
 
   WriteBytes(root_ / "packed.bin", packed);
   fs::create_directories(root_ / "out");
-  ASSERT_EQ(ExtractPayload(LauncherPath(root_ / "packed.bin"), LauncherPath(root_ / "out")), kExtractOk);
-  EXPECT_EQ(NamesIn(root_ / "out"), "B.txt Mirq.exe data/ save_data/ start.mirq ");
+  ASSERT_EQ(ExtractPayload(LauncherPath(root_ / "packed.bin"), LauncherPath(root_ / "out")),
+            kExtractOk);
+  EXPECT_EQ(NamesIn(root_ / "out"), "B.txt Mirq.exe data/ save_data/ start.mirq voice/ ");
   EXPECT_EQ(ReadBytes(root_ / "out/data/Mirqmind.exe"), "engine");
   EXPECT_EQ(ReadBytes(root_ / "out/save_data/$setup.mvdf"), "0");
+}
+
+TEST_F(PackTest, NamesThatMeetOnWindowsAreRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "this file system cannot hold both names";
+#else
+  Touch("Save/a.txt", "one");
+  Touch("save/A.TXT", "two");
+  std::vector<PackItem> items;
+  std::string error;
+  EXPECT_FALSE(CollectFolder(root_ / "tree", items, error));
+  EXPECT_EQ(error, "refused name: \\save\\A.TXT is the same file as \\Save\\a.txt on Windows");
+#endif
 }
 
 TEST_F(PackTest, MirqpackPacksListsAndRefuses) {
@@ -104,24 +118,27 @@ TEST_F(PackTest, MirqpackPacksListsAndRefuses) {
   Touch("Mirq.exe", "game");
   Touch("data/e.bin", "12345");
   WriteBytes(root_ / "launcher.bin", "IMAGE");
-  ASSERT_EQ(Mirqpack(Q(root_ / "launcher.bin") + " " + Q(root_ / "tree") + " -o " + Q(root_ / "packed.bin")), 0)
-      << ReadBytes(root_ / "err.txt");
+  ProgramRun run = Mirqpack(PackArguments());
+  ASSERT_EQ(run.status, 0) << run.errors;
   std::string packed = ReadBytes(root_ / "packed.bin");
   EXPECT_EQ(packed.substr(0, 5), "IMAGE");
-  ASSERT_EQ(Mirqpack("--list " + Q(root_ / "packed.bin")), 0) << ReadBytes(root_ / "err.txt");
-  std::string listing = ReadBytes(root_ / "out.txt");
+  run = Mirqpack({"--list", (root_ / "packed.bin").string()});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::string listing = run.output;
 #ifdef _WIN32
   listing.erase(std::remove(listing.begin(), listing.end(), '\r'), listing.end());
 #endif
   EXPECT_EQ(listing, "\\Mirq.exe\t4\n\\data\\e.bin\t5\n");
 
-  EXPECT_EQ(Mirqpack("--list " + Q(root_ / "launcher.bin")), 1) << "a file without a package";
-  EXPECT_EQ(Mirqpack("only-one-argument"), 2);
+  EXPECT_EQ(Mirqpack({"--list", (root_ / "launcher.bin").string()}).status, 1)
+      << "a file without a package";
+  EXPECT_EQ(Mirqpack({"only-one-argument"}).status, 2);
 
   Touch("bad:name", "x");
   fs::remove(root_ / "packed.bin");
-  EXPECT_EQ(Mirqpack(Q(root_ / "launcher.bin") + " " + Q(root_ / "tree") + " -o " + Q(root_ / "packed.bin")), 2);
-  EXPECT_NE(ReadBytes(root_ / "err.txt").find("refused name"), std::string::npos) << "the message names the refusal";
+  run = Mirqpack(PackArguments());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.errors.find("refused name"), std::string::npos) << "the message names the refusal";
   EXPECT_FALSE(fs::exists(root_ / "packed.bin")) << "a refused folder writes no output";
 }
 

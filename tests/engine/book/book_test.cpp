@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
 #include "book_fixture.h"
 #include "position/usi.h"
+#include "support/files.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -22,18 +21,8 @@ namespace {
 
 class BookTest : public BookReplayTest {
  protected:
-  void SetUp() override {
-    BookReplayTest::SetUp();
-    dir = fs::temp_directory_path() /
-          ("mirq_book_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-           "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
   void TearDown() override {
     for (OpeningBook& node : loaded) ReleaseBook(&node);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
   }
 
   std::string WriteFile(const std::string& name, const std::vector<std::vector<Entry>>& lines,
@@ -44,11 +33,8 @@ class BookTest : public BookReplayTest {
       bytes.insert(bytes.end(), r.begin(), r.end());
     }
     if (truncateTo) bytes.resize(truncateTo);
-    std::string path = (dir / name).string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
+    WriteBytes(dir / name, std::string(bytes.begin(), bytes.end()));
+    return (dir / name).string();
   }
 
   // The test's copy shares the records, which are released after the test.
@@ -65,7 +51,7 @@ class BookTest : public BookReplayTest {
     return s;
   }
 
-  fs::path dir;
+  ScratchDir dir;
   std::vector<OpeningBook> loaded;  // every node Load gave out
 };
 
@@ -309,43 +295,23 @@ namespace {
 class MakeBookTest : public BookTest {
  protected:
   int RunMkbook(const std::string& lines, const std::string& out) {
-    return RunTool("mkbook \"" + out + "\"", lines);
+    return Tool({"mkbook", out}, lines);
   }
-  // Runs mirq-tool with args and the given standard input.
-  int RunTool(const std::string& args, const std::string& lines) {
-    const char* bin = std::getenv("MIRQ_BIN");
-    if (!bin) return -1;
-    std::string in = (dir / "lines.txt").string();
-    std::FILE* f = std::fopen(in.c_str(), "wb");
-    std::fputs(lines.c_str(), f);
-    std::fclose(f);
-    std::string tool = (fs::path(bin) / "mirq-tool").string();
-    std::string cmd = "\"" + tool + "\" " + args + " < \"" + in + "\" > \"" +
-                      (dir / "stdout.txt").string() + "\" 2> \"" + (dir / "stderr.txt").string() + "\"";
-#ifdef _WIN32
-    cmd = "\"" + cmd + "\"";  // the shell strips one pair of quotes around the whole line
-#endif
-    int rc = std::system(cmd.c_str());
-#ifndef _WIN32
-    if (rc != -1 && WIFEXITED(rc)) rc = WEXITSTATUS(rc);
-#endif
-    return rc;
+  // Runs mirq-tool; what it printed stays for Output and Stderr.
+  int Tool(const std::vector<std::string>& args, const std::string& lines = "") {
+    last = RunTool(args, lines);
+    return last.status;
   }
-  std::string Stderr() { return Output("stderr.txt"); }
-  std::string Output(const std::string& name) {
-    std::string s;
-    std::FILE* f = std::fopen((dir / name).string().c_str(), "r");  // text: one line end everywhere
-    if (!f) return s;
-    for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
-    std::fclose(f);
-    return s;
-  }
+  std::string Output() const { return last.output; }
+  std::string Stderr() const { return last.errors; }
   // 2 + 2 opening moves, then both kings step to and fro.
   static std::string KingWalk(int moves) {
     std::string line = "5h5g 5b5c 5i5h 5a5b";
     for (int j = 4; j < moves; j += 2) line += (j / 2) % 2 == 0 ? " 5h5i 5b5a" : " 5i5h 5a5b";
     return line;
   }
+
+  ProgramRun last;
 };
 
 TEST_F(MakeBookTest, WritesOneRecordPerLineThatTheLookupReplays) {
@@ -389,15 +355,15 @@ TEST_F(MakeBookTest, BookCommandListsCandidatesOfTheFirstMatchingFile) {
   std::string a = (dir / "a.bin").string(), b = (dir / "b.bin").string();
   ASSERT_EQ(RunMkbook("7h7g 3b3c 2h2g\n7h7g 8b8c\n2h2g 3b3c 7h7g 8b8c\n7h7g 3b3c 5h5g\n", a), 0) << Stderr();
   ASSERT_EQ(RunMkbook("5h5g\n", b), 0) << Stderr();
-  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 7h7g", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "3b3c 2\n8b8c 1\n");
-  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 7h7g 3b3c", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "2h2g 1\n5h5g 1\n");
-  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 5h5g", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "") << "no line of either file continues 5h5g";
-  ASSERT_EQ(RunTool("book \"" + (dir / "none.bin").string() + "," + b + "\" startpos", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "5h5g 1\n");
-  EXPECT_EQ(RunTool("book \"" + a + "\" startpos moves 7h7g 7g7e", ""), 2);
+  ASSERT_EQ(Tool({"book", a + "," + b, "startpos", "moves", "7h7g"}), 0) << Stderr();
+  EXPECT_EQ(Output(), "3b3c 2\n8b8c 1\n");
+  ASSERT_EQ(Tool({"book", a + "," + b, "startpos", "moves", "7h7g", "3b3c"}), 0) << Stderr();
+  EXPECT_EQ(Output(), "2h2g 1\n5h5g 1\n");
+  ASSERT_EQ(Tool({"book", a + "," + b, "startpos", "moves", "5h5g"}), 0) << Stderr();
+  EXPECT_EQ(Output(), "") << "no line of either file continues 5h5g";
+  ASSERT_EQ(Tool({"book", (dir / "none.bin").string() + "," + b, "startpos"}), 0) << Stderr();
+  EXPECT_EQ(Output(), "5h5g 1\n");
+  EXPECT_EQ(Tool({"book", a, "startpos", "moves", "7h7g", "7g7e"}), 2);
 }
 
 }  // namespace
