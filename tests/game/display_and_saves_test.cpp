@@ -7,7 +7,8 @@
 
 #include "board_view.h"
 #include "save_data.h"
-#include "temp_dir.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST(BoardStyle, PlainBoardMarksTheEnginesMoveAndSidesByCase) {
 }
 
 TEST(SavedData, GamesAreAppendedAndFinishedOnesCountedButNotDemonstrations) {
-  TempDir dir;
+  ScratchDir dir;
   fs::path saves = dir.path() / "savedata";
   Score totals;
   std::string why;
@@ -57,14 +58,14 @@ TEST(SavedData, GamesAreAppendedAndFinishedOnesCountedButNotDemonstrations) {
   ASSERT_TRUE(RecordGame(saves.string(), "C unfinished", 0, true, totals, why)) << why;
   ASSERT_TRUE(RecordGame(saves.string(), "D drawn", 7, true, totals, why)) << why;
   ASSERT_TRUE(RecordGame(saves.string(), "E won demo", 5, false, totals, why)) << why;
-  EXPECT_EQ(Slurp(saves / "games.txt"), "A lost\nB won\nC unfinished\nD drawn\nE won demo\n");
-  EXPECT_EQ(Slurp(saves / "score.txt"), "won 1\nlost 1\ndrawn 1\n");
+  EXPECT_EQ(ReadBytes(saves / "games.txt"), "A lost\nB won\nC unfinished\nD drawn\nE won demo\n");
+  EXPECT_EQ(ReadBytes(saves / "score.txt"), "won 1\nlost 1\ndrawn 1\n");
   EXPECT_EQ(totals.won + totals.lost + totals.drawn, 3);
   EXPECT_FALSE(fs::exists(saves / "score.txt.new")) << "the temporary totals file was left behind";
 }
 
 TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
-  TempDir dir;
+  ScratchDir dir;
   fs::path saves = dir.path() / "savedata";
   fs::create_directories(saves);
   {
@@ -74,8 +75,8 @@ TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
   std::string why;
   EXPECT_FALSE(RecordGame(saves.string(), "a won game", 5, true, totals, why));
   EXPECT_NE(why.find("unreadable"), std::string::npos) << why;
-  EXPECT_EQ(Slurp(saves / "score.txt"), "won lots\n");
-  EXPECT_EQ(Slurp(saves / "games.txt"), "a won game\n")
+  EXPECT_EQ(ReadBytes(saves / "score.txt"), "won lots\n");
+  EXPECT_EQ(ReadBytes(saves / "games.txt"), "a won game\n")
       << "the game itself was lost along with the totals";
 }
 
