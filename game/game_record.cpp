@@ -181,6 +181,12 @@ GameOutcome JudgeBoard(const GameState& game) {
   return {};
 }
 
+GameOutcome EngineOutcome(int result, const GameState& game) {
+  if (result == 0) return {0, Ending::BrokenOff};
+  GameOutcome board = JudgeBoard(game);
+  return board.result == result ? board : GameOutcome{result, Ending::None};
+}
+
 const char* EndingWord(Ending how) {
   for (const EndingName& e : kEndings)
     if (e.how == how) return e.word;

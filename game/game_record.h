@@ -42,6 +42,10 @@ struct GameOutcome {
 // being stuck; result 0 when the game goes on.
 GameOutcome JudgeBoard(const GameState& game);
 
+// The engine's result (5, 6 or 7) with how it came about, when the board
+// shows the same result; 0 (no result) is a game that broke off.
+GameOutcome EngineOutcome(int result, const GameState& game);
+
 // The record's word for how ("mate", "no-move", ...); "" for None.
 const char* EndingWord(Ending how);
 // The result as the player reads it: "You won: Mirqmind is checkmated."
