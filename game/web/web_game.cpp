@@ -360,11 +360,6 @@ void WebGame::AwaitEngine() {
     EndGame(reply.result, "", true);
     return;
   }
-  {
-    std::lock_guard<std::mutex> lk(mu_);
-    phase_ = Phase::YourTurn;
-    Changed();
-  }
   AfterEngineMove();
 }
 
@@ -394,6 +389,13 @@ void WebGame::AfterEngineMove() {
       engine_.Stop();
       return;
     }
+  }
+  // Only now is it the player's turn: the result that may follow the
+  // engine's "1" has been waited for.
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    phase_ = Phase::YourTurn;
+    Changed();
   }
   if (stuck) {
     EndGame(6,
