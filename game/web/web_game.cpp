@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "game_record.h"
 #include "notation.h"
 #include "position/usi.h"
 #include "session.h"
@@ -72,6 +73,9 @@ json WebGame::Submit(Job job, bool interrupt) {
 json WebGame::Play(const std::string& text) {
   Command c = ParseCommand(text);
   if (c.kind == CommandKind::Invalid) return Refused(c.error + ".");
+  // The terminal's other words work here too, where they make sense.
+  if (c.kind == CommandKind::Buy) return Buy(c.buyKind, c.pay);
+  if (c.kind == CommandKind::Quit) return Quit();
   if (c.kind != CommandKind::Move) return Refused("Type a move like 7g7f or 7776.");
   Job job(Action::Move);
   {
@@ -80,6 +84,8 @@ json WebGame::Play(const std::string& text) {
     if (phase_ != Phase::YourTurn) return Refused("The game is over; start a new game.");
     std::string why;
     if (!game_.CheckMove(c, job.move, why)) return Refused("Not allowed: " + why + ".");
+    job.ply = game_.Board().ply;
+    job.gameNumber = gameNumber_;
   }
   return Submit(std::move(job), false);
 }
@@ -98,13 +104,20 @@ json WebGame::Buy(int kind, const int pay[3]) {
     std::string why;
     if (!game_.CanAfford(pay, why)) return Refused("You cannot pay that: " + why + ".");
     if (!PaymentAccepted(kind, pay)) return Refused("Not that payment: " + PaymentRule(kind) + ".");
+    job.ply = game_.Board().ply;
+    job.gameNumber = gameNumber_;
   }
   return Submit(std::move(job), false);
 }
 
 json WebGame::Hint() {
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ != Phase::YourTurn) return Refused("A hint is for your turn.");
+  }
   return Submit(Job(Action::Hint), false);
 }
+
 json WebGame::Resign() {
   return Submit(Job(Action::Resign), true);
 }
@@ -113,6 +126,10 @@ json WebGame::NewGame() {
 }
 json WebGame::Quit() {
   return Submit(Job(Action::Quit), true);
+}
+
+bool WebGame::Stale(const Job& job) const {
+  return job.ply != game_.Board().ply || job.gameNumber != gameNumber_;
 }
 
 json WebGame::State(long since, double waitSeconds) {
@@ -251,6 +268,7 @@ json WebGame::DoMove(Job& job) {
   {
     std::lock_guard<std::mutex> lk(mu_);
     if (phase_ != Phase::YourTurn) return Refused("Wait for Mirqmind's move.");
+    if (Stale(job)) return Refused("That move was for an earlier position.");
     game_.NoteMoveRequest(job.move);
   }
   LinkReply r = link_.RequestMove(FormatMoveLine(job.move));
@@ -287,6 +305,10 @@ json WebGame::DoBuy(const Job& job) {
   {
     std::lock_guard<std::mutex> lk(mu_);
     if (phase_ != Phase::YourTurn) return Refused("Wait for Mirqmind's move.");
+    if (Stale(job)) return Refused("That purchase was for an earlier position.");
+    // An earlier purchase in the queue may have spent the points.
+    std::string why;
+    if (!game_.CanAfford(job.pay, why)) return Refused("You cannot pay that: " + why + ".");
   }
   LinkReply r = link_.RequestPurchase(FormatPurchaseLine(job.kind, job.pay));
   if (r.outcome == LinkOutcome::Rejected)
@@ -366,13 +388,12 @@ void WebGame::AwaitEngine() {
 // move or a position came a fourth time; and a player left with only drops
 // of pieces not bought, and no points to buy one, can never answer.
 void WebGame::AfterEngineMove() {
-  bool none, fourfold, stuck, onlyDrops;
+  bool none, fourfold, stuck;
   {
     std::lock_guard<std::mutex> lk(mu_);
     none = game_.PlayerHasNoMoves();
     fourfold = game_.FourfoldRepetition();
     stuck = game_.PlayerIsStuck();
-    onlyDrops = game_.LegalMoves().empty();
   }
   if (none || fourfold) {
     LinkReply r = link_.AwaitResult(5.0);
@@ -403,14 +424,15 @@ void WebGame::AfterEngineMove() {
             false);
     return;
   }
-  if (onlyDrops) {
-    std::lock_guard<std::mutex> lk(mu_);
+  std::lock_guard<std::mutex> lk(mu_);
+  if (game_.LegalMoves().empty()) {
     std::string names;
     for (int kind : game_.DropKindsThatHelp())
       names += std::string(names.empty() ? "" : ", ") + KindWord(kind);
     note_ = "Only a drop can answer now; buy one of: " + names + ".";
-    Changed();
   }
+  phase_ = Phase::YourTurn;
+  Changed();
 }
 
 // result 0: the engine stopped without one; the game is recorded unfinished.
@@ -429,7 +451,9 @@ void WebGame::EndGame(int result, const std::string& note, bool engineEnds) {
   note_ = note;
   phase_ = result ? Phase::Over : Phase::Broken;
   std::string why;
-  if (!RecordGame(tree_.saves, std::time(nullptr), result, game_.UsiMoves(), totals_, why))
+  const std::string record =
+      FormatGameRecord(std::time(nullptr), game_, EngineOutcome(result, game_), false);
+  if (!RecordGame(tree_.saves, record, result, true, totals_, why))
     saveProblem_ = "The game was not saved: " + why;
   Changed();
 }
@@ -450,7 +474,9 @@ void WebGame::Abandon() {
   std::lock_guard<std::mutex> lk(mu_);
   if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty()) {
     std::string why;
-    if (!RecordGame(tree_.saves, std::time(nullptr), 0, game_.UsiMoves(), totals_, why))
+    const std::string record =
+        FormatGameRecord(std::time(nullptr), game_, GameOutcome{0, Ending::Quit}, false);
+    if (!RecordGame(tree_.saves, record, 0, true, totals_, why))
       saveProblem_ = "The game was not saved: " + why;
   }
 }

@@ -78,10 +78,14 @@ class WebGame {
     ::Move move{};
     int kind = 0;
     int pay[3] = {0, 0, 0};
+    int ply = 0;  // the position it was checked against
+    int gameNumber = 0;
     std::promise<nlohmann::json> done;
   };
 
   nlohmann::json Submit(Job job, bool interrupt);
+  // Under mu_: the game has moved on since the job was checked.
+  bool Stale(const Job& job) const;
   void Run();
   void StartGame();
   nlohmann::json DoMove(Job& job);
