@@ -3,8 +3,10 @@
 
 #ifdef _WIN32
 
-#include <tlhelp32.h>
 #include <windows.h>
+
+// Needs windows.h first.
+#include <tlhelp32.h>
 
 #ifndef PROCESS_QUERY_LIMITED_INFORMATION
 #define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
