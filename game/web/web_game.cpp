@@ -409,13 +409,6 @@ void WebGame::AfterEngineMove() {
       return;
     }
   }
-  // Only now is it the player's turn: the result that may follow the
-  // engine's "1" has been waited for.
-  {
-    std::lock_guard<std::mutex> lk(mu_);
-    phase_ = Phase::YourTurn;
-    Changed();
-  }
   if (stuck) {
     EndGame(6,
             "You have no move left: only drops of pieces you have not bought, and your points "
@@ -430,6 +423,8 @@ void WebGame::AfterEngineMove() {
       names += std::string(names.empty() ? "" : ", ") + KindWord(kind);
     note_ = "Only a drop can answer now; buy one of: " + names + ".";
   }
+  // Only now is it the player's turn: the result that may follow the
+  // engine's "1" has been waited for.
   phase_ = Phase::YourTurn;
   Changed();
 }
