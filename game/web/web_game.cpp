@@ -374,7 +374,6 @@ void WebGame::AwaitEngine() {
     if (KindOf(played.piece) == OU &&
         std::find(emptied_.begin(), emptied_.end(), played.to) == emptied_.end())
       ++enginePoints_;
-    if (reply.outcome == LinkOutcome::GameOver) finalMove_ = Describe(played);
   }
   if (reply.outcome == LinkOutcome::GameOver) {
     EndGame(reply.result, "", true);
@@ -444,6 +443,12 @@ void WebGame::EndGame(int result, const std::string& note, bool engineEnds) {
   result_ = result;
   note_ = note;
   phase_ = result ? Phase::Over : Phase::Broken;
+  // The move that ended the game, whichever side made it.
+  if (engineEnds && result && game_.LastMove()) {
+    const PlayedMove& last = *game_.LastMove();
+    finalMove_ = std::string(last.side == ENEMY ? "Mirqmind's" : "Your") +
+                 " final move: " + Describe(last.move);
+  }
   std::string why;
   if (!RecordGame(tree_.saves, std::time(nullptr), result, game_.UsiMoves(), totals_, why))
     saveProblem_ = "The game was not saved: " + why;

@@ -291,7 +291,7 @@
     box.className = "result " + (r.word || "");
     $("result-title").textContent = r.code === 5 ? "You won" : r.code === 6 ? "Mirqmind won" : r.code === 7 ? "Drawn" : "Game over";
     $("result-how").textContent = [r.text, state.note].filter(Boolean).join(" ");
-    $("result-final").textContent = r.final ? `Final move: ${r.final}` : "";
+    $("result-final").textContent = r.final || "";
     if (r.plies) $("result-final").textContent += `${r.final ? " · " : ""}${r.plies} moves in all`;
     const t = state.totals;
     $("result-totals").textContent = `Games won ${t.won}, lost ${t.lost}, drawn ${t.drawn}`;

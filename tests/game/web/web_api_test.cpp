@@ -56,6 +56,10 @@ class WebApiTest : public ::testing::Test {
     token = text.substr(tok + 6, 32);
     client = std::make_unique<httplib::Client>("127.0.0.1", port);
     client->set_read_timeout(std::chrono::seconds(60));
+    if (idleSeconds > 0) return;
+    json s = State();
+    for (int i = 0; i < 30 && s["phase"] == "starting"; ++i) s = State(s["version"], 20);
+    ASSERT_EQ(s["phase"], "your-turn") << s.dump();
   }
 
   // Waits for the program to end: its exit status, -1 if it did not.
@@ -217,6 +221,14 @@ TEST_F(WebApiTest, AutoplayedGameReachesAResultAndIsRecorded) {
   int code = s["result"]["code"];
   EXPECT_TRUE(code == 5 || code == 6 || code == 7) << s.dump();
 
+  // The move that ended the game is on the board and named in the result
+  // (unless the game program itself ended a game the player could not go on with).
+  if (s["note"] == "") {
+    std::string last = s["log"].back()["usi"];
+    EXPECT_NE(s["result"]["final"].get<std::string>().find(" final move: " + last),
+              std::string::npos)
+        << s["result"].dump();
+  }
   std::string moves;
   for (const json& e : s["log"])
     if (e.contains("usi")) moves += " " + e["usi"].get<std::string>();
