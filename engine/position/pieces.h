@@ -3,7 +3,7 @@
 // loops of attack maps and make-move iterate the sets directly.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 constexpr uint16_t DirBits(int a) { return static_cast<uint16_t>(1u << a); }
 

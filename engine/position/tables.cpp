@@ -1,9 +1,7 @@
-// Constant tables: directions, piece moves, material values, names and the
-// start diagram.
-#include "tables.h"
+// Constant tables: directions, piece moves, material values and names.
+#include "position/tables.h"
 
-#include "pieces.h"
-#include "position.h"
+#include "position/pieces.h"
 
 const int Direction[DIRECTIONS] = {+17, +1, -15, +16, -16, +15, -1, -17, +14, -18, +18, -14};
 
@@ -47,16 +45,3 @@ const int32_t HandValue[64] = {
 
 const char* const KindName[16] = {"  ", "FU", "KY", "KE", "GI", "KI", "KA", "HI",
                                   "OU", "TO", "NY", "NK", "NG", "  ", "UM", "RY"};
-
-// Ranks 1..9, each row from file 9 to file 1.
-const uint8_t StartDiagram[81] = {
-    EKY, EKE, EGI, EKI, EOU, EKI, EGI, EKE, EKY,
-    EFU, EFU, EFU, EFU, EFU, EFU, EFU, EFU, EFU,
-    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
-    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
-    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
-    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
-    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
-    SFU, SFU, SFU, SFU, SFU, SFU, SFU, SFU, SFU,
-    SKY, SKE, SGI, SKI, SOU, SKI, SGI, SKE, SKY,
-};

@@ -1,19 +1,12 @@
 // The root driver: the opening book first, else iterative deepening to a
 // fixed depth with the full root window.
-#include "root.h"
+#include "search/root.h"
 
 #include <cstring>
 
 #include "book/book.h"
 #include "position/movegen.h"
 #include "search/search.h"
-
-int32_t DeepenSearch(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
-                     int limit) {
-  int32_t value = 0;
-  for (int d = ply + 1; d <= limit; ++d) value = Search(pv, side, e, alpha, beta, ply, d, false);
-  return value;
-}
 
 namespace {
 
