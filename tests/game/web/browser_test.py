@@ -65,9 +65,11 @@ class Game:
         with urllib.request.urlopen(f"{self.base}api/state?token={self.token}") as r:
             return json.load(r)
 
+    def games_path(self):
+        return os.path.join(self.scratch, "Data", "savedata", "games.txt")
+
     def records(self):
-        path = os.path.join(self.scratch, "Data", "savedata", "games.txt")
-        with open(path) as f:
+        with open(self.games_path()) as f:
             return f.read().splitlines()
 
     def wait_exit(self, seconds):
@@ -215,6 +217,13 @@ def main():
         if game.state()["log"]:
             fail("the refused move was played")
 
+        # A hint: the engine library's suggestion, marked on the board.
+        p.click("#hint")
+        p.wait.until(lambda _: p.message().startswith("Hint: "))
+        hinted = game.state()["hintMove"]
+        if hinted not in s["legal"] or not driver.find_elements(By.CSS_SELECTOR, "#layer-marks rect.hint"):
+            fail(f"the hint {hinted} is not a marked legal move")
+
         # The king walks to collect two points, which buy a lance to drop.
         rng = random.Random(5)
         for _ in range(12):
@@ -284,12 +293,20 @@ def main():
             fail(f"{len(records)} records for one game")
         record = records[0]
         word = {"You won": "won", "Mirqmind won": "lost", "Drawn": "drawn"}.get(title)
-        if not word or f" {word} startpos moves " not in record:
+        if not word or record.split()[2] != word:
             fail(f"the page says '{title}', the record '{record}'")
+        # Purchases and points stand between the moves; "+" marks a book move
+        # that promoted, which the page's list does not.
         recorded = record.split(" moves ", 1)[1].split()
-        recorded_moves = [t for t in recorded if re.fullmatch(r"[1-9][a-i][1-9][a-i]\+?|[PLNSGBR]\*[1-9][a-i]", t)]
+        recorded_moves = [t.rstrip("+") for t in recorded
+                          if re.fullmatch(r"[1-9][a-i][1-9][a-i]\+?|[PLNSGBR]\*[1-9][a-i]", t)]
         if recorded_moves != moves:
             fail(f"the page shows {moves}, the record holds {recorded_moves}")
+        # And the record replays to the result the page showed.
+        replay = subprocess.run([os.path.join(build, "bin", "mirq-tool"), "replay", game.games_path()],
+                                capture_output=True, text=True)
+        if replay.returncode != 0 or f"result {word}" not in replay.stdout:
+            fail("the record does not replay to the result shown: " + replay.stdout + replay.stderr)
         print(f"browser test: passed: {title}, {len(moves)} moves; {final}")
         print(out.strip())
     finally:

@@ -128,13 +128,23 @@ TEST_F(WebApiTest, MovesAreCheckedPlayedAndAnswered) {
   EXPECT_EQ(s["last"]["engine"], s["log"][1]);
   EXPECT_FALSE(s["legal"].empty());
 
+  // A hint is one of the legal moves, shown until a move is made.
+  json hint = Post("/api/hint");
+  ASSERT_EQ(hint["ok"], true) << hint;
+  s = State();
+  bool listed = false;
+  for (const json& m : s["legal"]) listed |= m == s["hintMove"];
+  EXPECT_TRUE(listed) << s["hintMove"];
+  EXPECT_EQ(s["hint"], hint["hint"]);
+
   // Leaving mid-game keeps the game as unfinished and ends the program.
   EXPECT_EQ(Post("/api/quit")["ok"], true);
   port = 0;
   EXPECT_EQ(Finish(), 0) << output;
   std::string games = ReadBytes(tree / "savedata" / "games.txt");
-  EXPECT_NE(games.find(" unfinished quit startpos moves 7h7g " + s["log"][1]["usi"].get<std::string>()),
-            std::string::npos)
+  EXPECT_NE(
+      games.find(" unfinished quit startpos moves 7h7g " + s["log"][1]["usi"].get<std::string>()),
+      std::string::npos)
       << games;
 }
 
