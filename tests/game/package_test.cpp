@@ -40,6 +40,7 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndTheTreeIsEmptied) {
   fs::path launcher = dir.path() / "Mirqgate";
   fs::path temp = dir.path() / "tmp";
   fs::create_directories(temp);
+  fs::permissions(temp, fs::perms::owner_all);
   fs::copy_file(packed, launcher);
   fs::permissions(launcher, fs::perms::owner_all, fs::perm_options::add);
   const fs::path games = dir.path() / "Data" / "savedata" / "games.txt";
@@ -47,7 +48,9 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndTheTreeIsEmptied) {
 
   for (int game = 1; game <= 2; ++game) {
     // Run from the temporary folder's parent, not from the launcher's.
+    // The launcher takes the session's private folder first, TMPDIR after.
     std::string cmd = "cd " + Quoted(temp.string()) + " && env TMPDIR=" + Quoted(temp.string()) +
+                      " XDG_RUNTIME_DIR=" + Quoted(temp.string()) +
                       " MIRQ_AUTOPLAY=" + std::to_string(game) + " " + Quoted(launcher.string());
     ProgramRun run = RunShell("sh -c " + Quoted(cmd), 600);
     ASSERT_EQ(run.status, 0) << "game " << game << ":\n" << run.output;
