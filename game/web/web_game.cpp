@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "game_record.h"
 #include "notation.h"
 #include "position/usi.h"
 #include "session.h"
@@ -450,7 +451,9 @@ void WebGame::EndGame(int result, const std::string& note, bool engineEnds) {
   note_ = note;
   phase_ = result ? Phase::Over : Phase::Broken;
   std::string why;
-  if (!RecordGame(tree_.saves, std::time(nullptr), result, game_.UsiMoves(), totals_, why))
+  const std::string record =
+      FormatGameRecord(std::time(nullptr), game_, EngineOutcome(result, game_), false);
+  if (!RecordGame(tree_.saves, record, result, true, totals_, why))
     saveProblem_ = "The game was not saved: " + why;
   Changed();
 }
@@ -471,7 +474,9 @@ void WebGame::Abandon() {
   std::lock_guard<std::mutex> lk(mu_);
   if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty()) {
     std::string why;
-    if (!RecordGame(tree_.saves, std::time(nullptr), 0, game_.UsiMoves(), totals_, why))
+    const std::string record =
+        FormatGameRecord(std::time(nullptr), game_, GameOutcome{0, Ending::Quit}, false);
+    if (!RecordGame(tree_.saves, record, 0, true, totals_, why))
       saveProblem_ = "The game was not saved: " + why;
   }
 }
