@@ -1,39 +1,84 @@
-// Folder change notifications: inotify on Linux, change notification
-// handles on Windows, plain sleeps elsewhere.
+// Folder change notifications: inotify on Linux, directory change reads
+// on Windows, plain sleeps elsewhere.
 #include "folder_watch.h"
 
 #ifdef _WIN32
 
 #include <windows.h>
 
+namespace {
+
+static_assert(sizeof(OVERLAPPED) <= sizeof(FolderWatch::overlapped), "room for the pending read");
+
+OVERLAPPED& Pending(FolderWatch& w) {
+  return *reinterpret_cast<OVERLAPPED*>(w.overlapped);
+}
+
+// Asks for the next batch of changes; false (and the watch closed) if the
+// folder can no longer be read.
+bool Arm(FolderWatch& w) {
+  ResetEvent(w.event);
+  OVERLAPPED& o = Pending(w);
+  o = OVERLAPPED{};
+  o.hEvent = w.event;
+  if (ReadDirectoryChangesW(
+          w.folderHandle, w.changes, sizeof w.changes, FALSE,
+          FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE,
+          nullptr, &o, nullptr))
+    return true;
+  CloseFolderWatch(w);
+  return false;
+}
+
+}  // namespace
+
 bool OpenFolderWatch(FolderWatch& w, const char* folder) {
   w.folder = folder;
-  HANDLE h = FindFirstChangeNotificationA(
-      folder, FALSE,
-      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
-  w.change = h == INVALID_HANDLE_VALUE ? nullptr : h;
-  return w.change != nullptr;
+  // Shared for deletion too: a watching engine must not keep its folder
+  // from being removed.
+  HANDLE h = CreateFileA(folder, FILE_LIST_DIRECTORY,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  w.folderHandle = h;
+  w.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!w.event) {
+    CloseFolderWatch(w);
+    return false;
+  }
+  return Arm(w);
 }
 
 void CloseFolderWatch(FolderWatch& w) {
-  if (w.change) FindCloseChangeNotification(w.change);
-  w.change = nullptr;
+  if (w.folderHandle) {
+    // The pending read writes into w: it must be over before w goes.
+    DWORD n;
+    if (CancelIo(w.folderHandle)) GetOverlappedResult(w.folderHandle, &Pending(w), &n, TRUE);
+    CloseHandle(w.folderHandle);
+  }
+  if (w.event) CloseHandle(w.event);
+  w.folderHandle = nullptr;
+  w.event = nullptr;
 }
 
 bool WaitFolderChange(FolderWatch& w, int ms) {
-  if (!w.change && w.folder) OpenFolderWatch(w, w.folder);
+  if (!w.folderHandle && w.folder) OpenFolderWatch(w, w.folder);
   HANDLE handles[2];
   DWORD n = 0;
-  if (w.change) handles[n++] = w.change;
+  if (w.folderHandle) handles[n++] = w.event;
   if (w.also) handles[n++] = w.also;
   if (n == 0) {
     Sleep(static_cast<DWORD>(ms));
     return false;
   }
   DWORD r = WaitForMultipleObjects(n, handles, FALSE, static_cast<DWORD>(ms));
-  if (!w.change || r != WAIT_OBJECT_0) return false;
-  // Re-armed for the next wait; a folder that went away is opened again.
-  if (!FindNextChangeNotification(w.change)) CloseFolderWatch(w);
+  if (!w.folderHandle || r != WAIT_OBJECT_0) return false;
+  // Only the wake-up counts, not what it was: the caller looks at the files.
+  DWORD bytes;
+  if (GetOverlappedResult(w.folderHandle, &Pending(w), &bytes, FALSE))
+    Arm(w);
+  else
+    CloseFolderWatch(w);  // the folder went away; opened again once it is back
   return true;
 }
 

@@ -8,7 +8,12 @@ struct FolderWatch {
   const char* folder = nullptr;  // the caller's string, alive while watching
   void* also = nullptr;          // Windows: a handle whose signal also ends the wait
 #ifdef _WIN32
-  void* change = nullptr;  // change notification handle, null if none
+  void* folderHandle = nullptr;  // the folder, opened so that it can still be deleted
+  void* event = nullptr;         // signalled when a change has been read
+  // The pending read's OVERLAPPED record and the buffer it fills: fixed
+  // room here, so that watching allocates nothing.
+  alignas(8) unsigned char overlapped[32];
+  alignas(8) unsigned char changes[1024];
 #else
   int fd = -1;  // inotify descriptor, -1 if none
   int wd = -1;  // watch of the folder, -1 once it is gone
