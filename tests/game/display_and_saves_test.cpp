@@ -23,7 +23,8 @@ TEST(BoardStyle, KanjiAndColourOnlyOnAUtf8TerminalThatCanShowThem) {
   EXPECT_FALSE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", nullptr, nullptr, true));
   EXPECT_FALSE(WantsFancy(nullptr, nullptr, "C", "xterm", nullptr, true));
   EXPECT_FALSE(WantsFancy(nullptr, nullptr, nullptr, "xterm", nullptr, true));
-  EXPECT_FALSE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "xterm", "1", true)) << "NO_COLOR ignored";
+  EXPECT_FALSE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "xterm", "1", true))
+      << "NO_COLOR ignored";
   // The first locale variable that is set decides.
   EXPECT_FALSE(WantsFancy("C", "en_US.UTF-8", "en_US.UTF-8", "xterm", nullptr, true));
   EXPECT_TRUE(WantsFancy("", "de_DE.UTF-8", "C", "xterm", nullptr, true));
@@ -42,7 +43,7 @@ TEST(BoardStyle, PlainBoardMarksTheEnginesMoveAndSidesByCase) {
   EXPECT_NE(board.find("  | p  p  p  p  p  p  .* p  p | b 2\n"), std::string::npos) << board;
   EXPECT_NE(board.find("  | .  .  .  .  .  .  p* .  . | c 3\n"), std::string::npos) << board;
   EXPECT_NE(board.find("  | L  N  S  G  K  G  S  N  L | i 9\n"), std::string::npos) << board;
-  EXPECT_EQ(RenderMoveList(g, 16), "1. 7h7g 3b3c");
+  EXPECT_EQ(RenderMoveList(g, 16), "1. 7h7g 3b3c\n");
   std::string fancy = RenderBoard(g, ViewStyle{true});
   EXPECT_NE(fancy.find("王"), std::string::npos) << "the engine's king is not shown in kanji";
   EXPECT_NE(fancy.find("玉"), std::string::npos) << "the player's king is not shown in kanji";
@@ -68,9 +69,7 @@ TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
   ScratchDir dir;
   fs::path saves = dir.path() / "savedata";
   fs::create_directories(saves);
-  {
-    std::ofstream(saves / "score.txt") << "won lots\n";
-  }
+  { std::ofstream(saves / "score.txt") << "won lots\n"; }
   Score totals;
   std::string why;
   EXPECT_FALSE(RecordGame(saves.string(), "a won game", 5, true, totals, why));
