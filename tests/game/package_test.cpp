@@ -41,6 +41,7 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndReplayToTheirResult
   fs::path launcher = dir.path() / "Mirqgate";
   fs::path temp = dir.path() / "tmp";
   fs::create_directories(temp);
+  fs::permissions(temp, fs::perms::owner_all);
   fs::copy_file(packed, launcher);
   fs::permissions(launcher, fs::perms::owner_all, fs::perm_options::add);
   const fs::path games = dir.path() / "Data" / "savedata" / "games.txt";
@@ -49,7 +50,9 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndReplayToTheirResult
   const int kGames = 3;
   for (int game = 1; game <= kGames; ++game) {
     // Run from the temporary folder's parent, not from the launcher's.
+    // The launcher takes the session's private folder first, TMPDIR after.
     std::string cmd = "cd " + Quoted(temp.string()) + " && env TMPDIR=" + Quoted(temp.string()) +
+                      " XDG_RUNTIME_DIR=" + Quoted(temp.string()) +
                       " MIRQ_AUTOPLAY=" + std::to_string(game) + " " + Quoted(launcher.string());
     ProgramRun run = RunShell("sh -c " + Quoted(cmd), 600);
     ASSERT_EQ(run.status, 0) << "game " << game << ":\n" << run.output;

@@ -89,6 +89,10 @@ bool ChildProcess::Wait(int ms, int& status) {
   return true;
 }
 
+bool ChildProcess::Signal(int, bool) {
+  return running_ && TerminateProcess(reinterpret_cast<HANDLE>(id_), 99);
+}
+
 void ChildProcess::Stop() {
   if (!running_) return;
   HANDLE h = reinterpret_cast<HANDLE>(id_);
@@ -154,6 +158,11 @@ bool ChildProcess::Wait(int ms, int& status) {
   status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
   running_ = false;
   return true;
+}
+
+bool ChildProcess::Signal(int sig, bool group) {
+  pid_t pid = static_cast<pid_t>(id_);
+  return running_ && kill(group ? -pid : pid, sig) == 0;
 }
 
 void ChildProcess::Stop() {

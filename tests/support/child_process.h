@@ -36,6 +36,9 @@ class ChildProcess {
   // Ends a process that still runs, with what it started (POSIX), and
   // waits for it.
   void Stop();
+  // POSIX: sends sig to the process, or to its whole group as a terminal
+  // does. Windows: ends the process alone, whatever sig is.
+  bool Signal(int sig, bool group = false);
 
  private:
   bool running_ = false;
