@@ -10,6 +10,10 @@ bool Interrupted() {
   return g_interrupted != 0;
 }
 
+void NoteHangUp() {
+  g_interrupted = 1;
+}
+
 #ifdef _WIN32
 
 #include <windows.h>

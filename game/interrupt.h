@@ -10,6 +10,8 @@
 void CatchInterrupts();
 // Whether a stop was asked for.
 bool Interrupted();
+// The terminal hung up (its end of input may come before its signal).
+void NoteHangUp();
 // The game is recorded: on Windows a console that is closing may now end
 // the process (it waits for this, a few seconds at most).
 void InterruptHandled();

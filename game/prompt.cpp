@@ -41,7 +41,11 @@ bool ReadEditedLine(const std::string& prompt, std::string& line) {
     }
     pollfd in{0, POLLIN, 0};
     // A short timeout also catches a signal that came just before poll.
-    if (poll(&in, 1, 200) > 0) rl_callback_read_char();
+    if (poll(&in, 1, 200) <= 0) continue;
+    if (in.revents & (POLLHUP | POLLERR | POLLNVAL))
+      NoteHangUp();
+    else
+      rl_callback_read_char();
   }
   if (g_eof) return false;
   if (line.find_first_not_of(" \t") != std::string::npos) add_history(line.c_str());

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ostream>
+#include <sstream>
 #include <thread>
 
 #include "engine_link.h"
@@ -60,7 +61,8 @@ std::string MoveNews(const GameState& game, const PlayedMove& pm) {
   if (pm.move.capture != EMP) text += ", takes a " + PieceWord(pm.move.capture);
   if (pm.point) text += std::string(", your king picks up a ") + kColours[pm.point] + " point";
   text += ".";
-  if (game.InCheck(Opponent(pm.side))) text += " Check!";
+  if (game.InCheck(Opponent(pm.side)))
+    text += JudgeBoard(game).how == Ending::Mate ? " Checkmate!" : " Check!";
   return text;
 }
 
@@ -370,7 +372,14 @@ const char* RulesSummary() {
 
 std::string Message(const std::string& text) {
   const char last = text.empty() ? '.' : text.back();
-  return "  " + text + (last == '.' || last == '!' || last == '?' ? "" : ".") + "\n";
+  std::istringstream in(text + (last == '.' || last == '!' || last == '?' ? "" : "."));
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  // Lines after the first are indented further.
+  std::string out = WrapUnits("  ", words, kWidth);
+  for (size_t at = out.find("\n  "); at != std::string::npos; at = out.find("\n  ", at + 5))
+    out.insert(at + 1, "  ");
+  return out;
 }
 
 std::string ResultSentence(int result) {
