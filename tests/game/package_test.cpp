@@ -4,24 +4,17 @@
 // emptied.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "game_record.h"
+#include "support/files.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> FileLines(const fs::path& p) {
-  std::ifstream in(p);
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
 
 // A finished demonstration game whose end the board shows (mate, no move,
 // repetition): the engine's last move is in the record.
@@ -57,7 +50,7 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndReplayToTheirResult
     ProgramRun run = RunShell("sh -c " + Quoted(cmd), 600);
     ASSERT_EQ(run.status, 0) << "game " << game << ":\n" << run.output;
 
-    std::vector<std::string> records = FileLines(games);
+    std::vector<std::string> records = Lines(ReadBytes(games));
     ASSERT_EQ(records.size(), static_cast<size_t>(game))
         << "games.txt beside the launcher should hold " << game << " game(s)";
     EXPECT_TRUE(FinishedDemo(records.back())) << records.back();
