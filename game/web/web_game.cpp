@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "game_record.h"
+#include "hint.h"
 #include "notation.h"
 #include "position/usi.h"
 #include "session.h"
@@ -31,6 +32,18 @@ std::string Describe(const Move& m) {
 }
 
 }  // namespace
+
+std::string HintText(const ::Hint& h) {
+  if (IsEmptyMove(h.move)) return "";
+  std::string text;
+  if (h.buyKind)
+    text = std::string("buy a ") + KindWord(h.buyKind) + " (" + std::to_string(h.pay[0]) +
+           " red, " + std::to_string(h.pay[1]) + " green, " + std::to_string(h.pay[2]) +
+           " blue), then ";
+  return text + Describe(h.move);
+}
+
+namespace {}  // namespace
 
 WebGame::WebGame(GameTree tree)
     : tree_(std::move(tree)),
@@ -162,11 +175,12 @@ std::string WebGame::Totals() const {
          ", drawn " + std::to_string(totals_.drawn) + ".";
 }
 
-void WebGame::Shutdown() {
+void WebGame::Shutdown(Ending how) {
   if (!thread_.joinable()) return;
   {
     std::lock_guard<std::mutex> lk(mu_);
     Job quit(Action::Quit);
+    quit.how = how;
     jobs_.push_back(std::move(quit));
     interrupt_ = true;
   }
@@ -204,8 +218,7 @@ void WebGame::Run() {
         break;
       case Action::Resign:
         if (phase_ == Phase::YourTurn || phase_ == Phase::Thinking) {
-          resigned_ = true;
-          EndGame(6, "You resigned.", false);
+          EndGame({6, Ending::Resigned}, false);
           answer = Ok();
         } else {
           answer = Refused("The game is already over.");
@@ -213,16 +226,15 @@ void WebGame::Run() {
         break;
       case Action::NewGame:
         if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !log_.empty()) {
-          resigned_ = true;
-          EndGame(6, "You resigned.", false);
+          EndGame({6, Ending::Resigned}, false);
         } else {
-          Abandon();
+          Abandon(Ending::Quit);
         }
         StartGame();
         answer = Ok();
         break;
       case Action::Quit:
-        Close();
+        Close(job.how);
         job.done.set_value(Ok());
         return;
     }
@@ -239,11 +251,10 @@ void WebGame::StartGame() {
     log_.clear();
     emptied_.clear();
     enginePoints_ = 0;
-    result_ = 0;
-    resigned_ = false;
+    outcome_ = GameOutcome{};
     note_.clear();
     problem_.clear();
-    hint_.clear();
+    hint_ = ::Hint{};
     finalMove_.clear();
     saveProblem_.clear();
     ++gameNumber_;
@@ -276,9 +287,9 @@ json WebGame::DoMove(Job& job) {
     return Refused("Mirqmind refused " + Describe(job.move) + ".");
   if (r.outcome != LinkOutcome::Accepted) {
     if (r.outcome == LinkOutcome::GameOver)
-      EndGame(r.result, "", true);
+      EndGame(EngineOutcome(r.result, game_), true);
     else if (!interrupt_)
-      EndGame(0, "", true);
+      EndGame({0, Ending::BrokenOff}, true);
     return Refused("The game ended.");
   }
   std::lock_guard<std::mutex> lk(mu_);
@@ -293,7 +304,7 @@ json WebGame::DoMove(Job& job) {
   e.check = InCheck(game_.Board(), ENEMY);
   log_.push_back(e);
   if (r.points == "100" || r.points == "010" || r.points == "001") emptied_.push_back(m.to);
-  hint_.clear();
+  hint_ = ::Hint{};
   note_.clear();
   phase_ = Phase::Thinking;
   thinkingSince_ = Clock::now();
@@ -315,9 +326,9 @@ json WebGame::DoBuy(const Job& job) {
     return Refused("Not that payment: " + PaymentRule(job.kind) + ".");
   if (r.outcome != LinkOutcome::Accepted) {
     if (r.outcome == LinkOutcome::GameOver)
-      EndGame(r.result, "", true);
+      EndGame(EngineOutcome(r.result, game_), true);
     else if (!interrupt_)
-      EndGame(0, "", true);
+      EndGame({0, Ending::BrokenOff}, true);
     return Refused("The game ended.");
   }
   std::lock_guard<std::mutex> lk(mu_);
@@ -334,14 +345,25 @@ json WebGame::DoBuy(const Job& job) {
   return Ok();
 }
 
+// The search takes as long as an engine move; it runs on a copy, so the
+// page keeps reading the game meanwhile.
 json WebGame::DoHint() {
+  GameState copy;
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ != Phase::YourTurn) return Refused("A hint is for your turn.");
+    copy = game_;
+    searching_ = true;
+    Changed();
+  }
+  ::Hint hint = SuggestMove(copy);
   std::lock_guard<std::mutex> lk(mu_);
-  if (phase_ != Phase::YourTurn) return Refused("A hint is for your turn.");
-  std::vector<::Move> moves = game_.LegalMoves();
-  if (moves.empty()) return Refused("No move of yours is legal now; buy a piece to drop.");
-  hint_ = FormatUsiMove(moves.front());
+  searching_ = false;
   Changed();
-  return json{{"ok", true}, {"hint", hint_}};
+  if (IsEmptyMove(hint.move)) return Refused("No hint: no move of yours helps.");
+  if (copy.Board().ply != game_.Board().ply) return Refused("That hint came too late.");
+  hint_ = hint;
+  return json{{"ok", true}, {"hint", HintText(hint)}};
 }
 
 void WebGame::AwaitEngine() {
@@ -351,7 +373,7 @@ void WebGame::AwaitEngine() {
     if (interrupt_) return;  // a queued resign, new game or quit takes over
   }
   if (reply.outcome == LinkOutcome::EngineStopped || reply.outcome == LinkOutcome::WriteFailed) {
-    EndGame(0, "", true);
+    EndGame({0, Ending::BrokenOff}, true);
     return;
   }
   if (!reply.engineMove.empty()) {
@@ -375,10 +397,9 @@ void WebGame::AwaitEngine() {
     if (KindOf(played.piece) == OU &&
         std::find(emptied_.begin(), emptied_.end(), played.to) == emptied_.end())
       ++enginePoints_;
-    if (reply.outcome == LinkOutcome::GameOver) finalMove_ = Describe(played);
   }
   if (reply.outcome == LinkOutcome::GameOver) {
-    EndGame(reply.result, "", true);
+    EndGame(EngineOutcome(reply.result, game_), true);
     return;
   }
   AfterEngineMove();
@@ -398,7 +419,7 @@ void WebGame::AfterEngineMove() {
   if (none || fourfold) {
     LinkReply r = link_.AwaitResult(5.0);
     if (r.outcome == LinkOutcome::GameOver) {
-      EndGame(r.result, "", true);
+      EndGame(EngineOutcome(r.result, game_), true);
       return;
     }
     if (none) {
@@ -410,18 +431,8 @@ void WebGame::AfterEngineMove() {
       return;
     }
   }
-  // Only now is it the player's turn: the result that may follow the
-  // engine's "1" has been waited for.
-  {
-    std::lock_guard<std::mutex> lk(mu_);
-    phase_ = Phase::YourTurn;
-    Changed();
-  }
   if (stuck) {
-    EndGame(6,
-            "You have no move left: only drops of pieces you have not bought, and your points "
-            "cannot buy one.",
-            false);
+    EndGame({6, Ending::Stuck}, false);
     return;
   }
   std::lock_guard<std::mutex> lk(mu_);
@@ -431,35 +442,46 @@ void WebGame::AfterEngineMove() {
       names += std::string(names.empty() ? "" : ", ") + KindWord(kind);
     note_ = "Only a drop can answer now; buy one of: " + names + ".";
   }
+  // Only now is it the player's turn: the result that may follow the
+  // engine's "1" has been waited for.
   phase_ = Phase::YourTurn;
   Changed();
 }
 
 // result 0: the engine stopped without one; the game is recorded unfinished.
-void WebGame::EndGame(int result, const std::string& note, bool engineEnds) {
-  if (result == 0) {
-    std::lock_guard<std::mutex> lk(mu_);
-    problem_ = "the engine stopped unexpectedly (exit status " +
-               std::to_string(engine_.ExitStatus()) + ")";
-  }
+void WebGame::EndGame(const GameOutcome& outcome, bool engineEnds) {
   // The engine exits right after writing its result.
   for (int i = 0; engineEnds && i < 1000 && engine_.Running(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   engine_.Stop();
   std::lock_guard<std::mutex> lk(mu_);
-  result_ = result;
-  note_ = note;
-  phase_ = result ? Phase::Over : Phase::Broken;
-  std::string why;
-  const std::string record =
-      FormatGameRecord(std::time(nullptr), game_, EngineOutcome(result, game_), false);
-  if (!RecordGame(tree_.saves, record, result, true, totals_, why))
-    saveProblem_ = "The game was not saved: " + why;
+  outcome_ = outcome;
+  note_.clear();
+  hint_ = ::Hint{};
+  phase_ = outcome.result ? Phase::Over : Phase::Broken;
+  if (!outcome.result)
+    problem_ = "the engine stopped unexpectedly (exit status " +
+               std::to_string(engine_.ExitStatus()) + ")";
+  // The move that ended the game, whichever side made it.
+  if (engineEnds && outcome.result && game_.LastMove()) {
+    const PlayedMove& last = *game_.LastMove();
+    finalMove_ = std::string(last.side == ENEMY ? "Mirqmind's" : "Your") +
+                 " final move: " + Describe(last.move);
+  }
+  Save(outcome);
   Changed();
 }
 
-void WebGame::Close() {
-  Abandon();
+// Under mu_: the game into games.txt and, with a result, into the totals.
+void WebGame::Save(const GameOutcome& outcome) {
+  std::string why;
+  const std::string record = FormatGameRecord(std::time(nullptr), game_, outcome, false);
+  if (!RecordGame(tree_.saves, record, outcome.result, true, totals_, why))
+    saveProblem_ = "The game was not saved: " + why;
+}
+
+void WebGame::Close(Ending how) {
+  Abandon(how);
   std::lock_guard<std::mutex> lk(mu_);
   phase_ = Phase::Closed;
   Changed();
@@ -469,14 +491,9 @@ void WebGame::Close() {
 }
 
 // Leaving a game that has no result: kept as unfinished when it had moves.
-void WebGame::Abandon() {
+void WebGame::Abandon(Ending how) {
   engine_.Stop();
   std::lock_guard<std::mutex> lk(mu_);
-  if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty()) {
-    std::string why;
-    const std::string record =
-        FormatGameRecord(std::time(nullptr), game_, GameOutcome{0, Ending::Quit}, false);
-    if (!RecordGame(tree_.saves, record, 0, true, totals_, why))
-      saveProblem_ = "The game was not saved: " + why;
-  }
+  if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty())
+    Save(GameOutcome{0, how});
 }

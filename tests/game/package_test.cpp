@@ -4,24 +4,17 @@
 // emptied.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "game_record.h"
+#include "support/files.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> Lines(const fs::path& p) {
-  std::ifstream in(p);
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
 
 // A finished demonstration game.
 bool FinishedDemo(const std::string& line) {
@@ -59,7 +52,7 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndTheTreeIsEmptied) {
                   run.output.find("drawn by repetition") != std::string::npos;
     EXPECT_TRUE(result) << "game " << game << " reached no result:\n" << run.output;
 
-    std::vector<std::string> records = Lines(games);
+    std::vector<std::string> records = Lines(ReadBytes(games));
     ASSERT_EQ(records.size(), static_cast<size_t>(game))
         << "games.txt beside the launcher should hold " << game << " game(s)";
     EXPECT_TRUE(FinishedDemo(records.back())) << records.back();

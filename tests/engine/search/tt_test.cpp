@@ -24,14 +24,6 @@ struct Pv {
   Move& at(int row, int col) { return m[row * PV_SIZE + col]; }
 };
 
-Move Mv(int from, int to, int piece) {
-  Move m{};
-  m.from = static_cast<uint8_t>(from);
-  m.to = static_cast<uint8_t>(to);
-  m.piece = static_cast<uint8_t>(piece);
-  return m;
-}
-
 using TranspositionTest = SearchTest;
 
 TEST_F(TranspositionTest, MissOnEmptySlotAndOnAnotherPosition) {
