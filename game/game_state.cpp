@@ -5,6 +5,7 @@
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
+#include "position/pieces.h"
 #include "position/position.h"
 #include "position/usi.h"
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "eval/exchange.h"
+#include "position/pieces.h"
 #include "position/position.h"
 
 namespace {

@@ -6,14 +6,13 @@
 
 #include "book/book.h"
 #include "position/movegen.h"
+#include "position/pieces.h"
 #include "search/search.h"
 
 namespace {
 
 Move BookMoves[MAX_MOVES];
 int32_t BookCounts[MAX_MOVES];
-
-bool InPromotionZone(int side, int sq) { return side == SELF ? RankOf(sq) <= 3 : RankOf(sq) >= 7; }
 
 // Book lines are not checked when a book is read, so a proposal need not be
 // a move of this position at all: a piece that is not on its square, a
@@ -29,10 +28,7 @@ bool PlayableBookMove(const Position& p, const Move& m) {
   for (int i = 0; i < n; ++i) {
     const Move& g = list[i];
     if (g.from != m.from || g.to != m.to || g.piece != m.piece || g.promote) continue;
-    if (!m.promote) return true;
-    int kind = KindOf(m.piece);
-    bool promotable = kind >= FU && kind <= HI && kind != KI;
-    return !IsDrop(m) && promotable && (InPromotionZone(side, m.from) || InPromotionZone(side, m.to));
+    return !m.promote || MayPromote(side, m);
   }
   return false;
 }

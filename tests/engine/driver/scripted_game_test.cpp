@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "game_tree.h"
-#include "orphan.h"
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
@@ -364,16 +363,16 @@ TEST_F(ScriptedGame, EngineEndsWithTheProgramThatStartedIt) {
     std::this_thread::sleep_for(2ms);
   }
   ASSERT_GT(pid, 0) << "the stand-in game program did not start the engine";
-  Orphan orphan;
-  if (!Adopt(pid, orphan)) GTEST_SKIP() << "no way here to wait for another's child";
+  ChildProcess orphan;
+  if (!orphan.Adopt(pid)) GTEST_SKIP() << "no way here to wait for another's child";
   std::this_thread::sleep_for(500ms);  // the engine waits for a request now
 
   auto start = Clock::now();
   parent.Stop();
   int status = -1;
-  bool ended = WaitOrphan(orphan, 10000, status);
+  bool ended = orphan.Wait(10000, status);
   auto took = Clock::now() - start;
-  StopOrphan(orphan);
+  orphan.Stop();
   ASSERT_TRUE(ended) << "the engine outlived the program that started it";
   EXPECT_LT(took, 3s);
   EXPECT_EQ(status, 1);
