@@ -1,5 +1,5 @@
 // Finding the parent process and telling when it has ended.
-#include "parent.h"
+#include "driver/parent.h"
 
 #ifdef _WIN32
 
