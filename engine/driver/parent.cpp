@@ -1,9 +1,11 @@
 // Finding the parent process and telling when it has ended.
-#include "parent.h"
+#include "driver/parent.h"
 
 #ifdef _WIN32
 
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <tlhelp32.h>
 
 // Needs windows.h first.
 #include <tlhelp32.h>
