@@ -197,7 +197,8 @@ def main():
         fail("usage: browser_test.py BUILD_DIR")
     build = os.path.abspath(sys.argv[1])
     shots = os.path.join(build, "web-screens")
-    os.makedirs(shots, exist_ok=True)
+    shutil.rmtree(shots, ignore_errors=True)  # no picture of an earlier run stays
+    os.makedirs(shots)
     game = Game(build)
     driver = None
     try:
