@@ -181,7 +181,10 @@ class Session {
       if (game_.PlayerHasNoMoves())
         return BreakOff("you have no legal move, but the engine did not end the game");
     } else if (!engine_.Running()) {
-      return EngineEnded(LinkReply{});
+      // It may have ended the game right after the move just read.
+      LinkReply r;
+      if ((r.result = link_.WrittenResult())) r.outcome = LinkOutcome::GameOver;
+      return EngineEnded(r);
     }
     if (!game_.LegalMoves().empty() || stuckNoted_) return;
     // The engine counts a drop of every kind as an answer, but the player
