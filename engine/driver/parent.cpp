@@ -3,8 +3,11 @@
 
 #ifdef _WIN32
 
-#include <tlhelp32.h>
+// clang-format off
+// windows.h first: tlhelp32.h uses its types.
 #include <windows.h>
+#include <tlhelp32.h>
+// clang-format on
 
 #ifndef PROCESS_QUERY_LIMITED_INFORMATION
 #define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
