@@ -1,13 +1,11 @@
 // Finding the parent process and telling when it has ended.
-#include "parent.h"
+#include "driver/parent.h"
 
 #ifdef _WIN32
 
-// clang-format off
-// windows.h first: tlhelp32.h uses its types.
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <tlhelp32.h>
-// clang-format on
 
 #ifndef PROCESS_QUERY_LIMITED_INFORMATION
 #define PROCESS_QUERY_LIMITED_INFORMATION 0x1000

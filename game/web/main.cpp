@@ -121,8 +121,14 @@ int main(int argc, char** argv) {
   }
   CatchSignals();
   GameTree tree = TreeAt(OwnFolder(argv[0]));
+  const std::string page = tree.root + "/web";
+  if (access((page + "/index.html").c_str(), R_OK) != 0) {
+    std::cerr << "mirq-web: the page's files are missing in " << page
+              << "; scripts/play --web builds the whole game and starts it.\n";
+    return 1;
+  }
   WebGame game(tree);
-  WebServer server(game, tree.root + "/web", MakeToken());
+  WebServer server(game, page, MakeToken());
   std::string why;
   if (!server.Start(why)) {
     std::cerr << "mirq-web: " << why << "\n";
