@@ -138,8 +138,11 @@ int main(int argc, char** argv) {
 
   const std::string url = server.Url();
   std::cout << "The board is at " << url << "\n" << std::flush;
+  // Without a display xdg-open would start a text browser on a terminal it
+  // cannot have; then the address printed is the way in.
   const char* opener = std::getenv("MIRQ_BROWSER");
-  std::string open = opener && *opener ? opener : "xdg-open";
+  const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+  std::string open = opener && *opener ? opener : display ? "xdg-open" : "none";
   if (open != "none") OpenBrowser(open, url);
   std::cout << "If no browser opens, open that address yourself. Type 'quit' here to end.\n"
             << std::flush;
