@@ -186,14 +186,99 @@ int IsLegal(const Position& p, int side, Move& m) {
   return CheckWord(copy, Opponent(side)) ? 0 : 1;
 }
 
+namespace {
+
+// LineTo.dir[delta + LINE_BIAS]: the king direction d (0..7) with delta a
+// multiple 1..8 of Direction[d], else -1. The multiples of the four line
+// offsets (1, 15, 16, 17) up to 8 never coincide.
+constexpr int LINE_BIAS = 0x88;
+
+struct LineTable {
+  int8_t dir[2 * LINE_BIAS + 1];
+};
+
+constexpr LineTable MakeLineTable() {
+  LineTable t{};
+  for (int i = 0; i <= 2 * LINE_BIAS; ++i) t.dir[i] = -1;
+  constexpr int offsets[KING_DIRECTIONS] = {+17, +1, -15, +16, -16, +15, -1, -17};
+  for (int d = 0; d < KING_DIRECTIONS; ++d)
+    for (int n = 1; n <= 8; ++n) t.dir[n * offsets[d] + LINE_BIAS] = static_cast<int8_t>(d);
+  return t;
+}
+
+constexpr LineTable LineTo = MakeLineTable();
+
+inline int LineDirection(int from, int to) { return LineTo.dir[to - from + LINE_BIAS]; }
+
+// The code on cell c after a board move from `from` to `to` placing `placed`
+// (from = 0 for a drop).
+inline int CellAfter(const Position& p, int c, int from, int to, int placed) {
+  if (c == to) return placed;
+  if (c == from) return EMP;
+  return p.Ban(c);
+}
+
+// True when every cell strictly between a and b (b = a + n * k) is empty
+// after the move.
+inline bool ClearBetween(const Position& p, int a, int b, int k, int from, int to, int placed) {
+  for (int c = a + k; c != b; c += k)
+    if (CellAfter(p, c, from, to, placed) != EMP) return false;
+  return true;
+}
+
+// Whether side's move m attacks the square king afterwards, read from the
+// board instead of by making the move. Valid when side did not attack king
+// before the move and m does not capture on king: then the only new
+// attackers are the moved piece and a slider of side unmasked at `from`.
+bool AttacksAfter(const Position& p, int side, const Move& m, int king) {
+  const int to = m.to;
+  const int from = IsDrop(m) ? 0 : m.from;
+  const int placed = m.promote ? (m.piece | PROMOTED) : m.piece;
+  for (uint32_t set = PieceSets.step[placed]; set; set &= set - 1)
+    if (to + Direction[LowestBit(set)] == king) return true;
+  const int d = LineDirection(to, king);
+  if (d >= 0 && (PieceSets.slide[placed] >> d & 1) &&
+      ClearBetween(p, to, king, Direction[d], from, to, placed))
+    return true;
+  if (from == 0) return false;
+  // A slider of side whose ray stopped at from now runs on toward the king,
+  // unless the piece landed between that slider and from.
+  const int e = LineDirection(from, king);
+  if (e < 0 || !(p.Map(side)[from] >> (SLIDE_BIT + e) & 1)) return false;
+  const int k = Direction[e];
+  if (!ClearBetween(p, from, king, k, from, to, placed)) return false;
+  for (int c = from - k; p.Ban(c) == EMP; c -= k)
+    if (c == to) return false;
+  return true;
+}
+
+}  // namespace
+
 int CheckingMoves(const Position& p, int side, Move* list, const int32_t* pins) {
-  const int count = GenerateMoves(p, side, list, pins);
+  const int king = p.King[SideIndex(Opponent(side))];
+  const int ownKing = p.King[SideIndex(side)];
+  const bool inCheck = ownKing && p.Map(Opponent(side))[ownKing];
+  // When side already attacks the king, or a move takes on the king's
+  // square, the move is made on a copy and the map read, as the test is
+  // defined; otherwise the board answers without a copy, and only drops
+  // that can attack the king are generated at all.
+  const bool attacked = king && p.Map(side)[king] != 0;
+  int count = -1;
+  if (king && !inCheck && !attacked) count = GenerateMovesTowards(p, side, king, list, pins);
+  if (count < 0) count = GenerateMoves(p, side, list, pins);
+  if (king == 0) return 0;  // no king, no check word
   Position scratch;
   int kept = 0;
   for (int i = 0; i < count; ++i) {
-    scratch = p;
-    MakeMove(scratch, side, list[i]);
-    if (CheckWord(scratch, side)) list[kept++] = list[i];
+    bool check;
+    if (attacked || list[i].to == king) {
+      scratch = p;
+      MakeMove(scratch, side, list[i]);
+      check = CheckWord(scratch, side) != 0;
+    } else {
+      check = AttacksAfter(p, side, list[i], king);
+    }
+    if (check) list[kept++] = list[i];
   }
   return kept;
 }

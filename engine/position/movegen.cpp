@@ -126,6 +126,55 @@ class Generator {
     Drops();
   }
 
+  // Normal generation with the drops limited to the squares from which the
+  // dropped piece would attack target (a king of the other side): those
+  // squares in the order Drops() lists them, so the list is the normal list
+  // with the other drops left out. Returns false, with nothing promised
+  // about the list, when the normal list might pass MAX_MOVES.
+  bool NormalTowards(int target) {
+    for (int file = 1; file <= 9; ++file)
+      for (int rank = 1; rank <= 9; ++rank) {
+        const int sq = MakeSquare(file, rank);
+        const int code = p_.Ban(sq);
+        if (!(code & side_)) continue;
+        if (KindOf(code) == OU)
+          KingMoves(0);
+        else
+          PieceMoves(sq, code);
+      }
+    int empty = 0, kinds = 0;
+    for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) empty += p_.Ban(sq) == EMP;
+    for (int kind = FU; kind <= HI; ++kind) kinds += p_.Motigoma[side_ | kind] > 0;
+    if (n_ + empty * kinds > MAX_MOVES) return false;
+    for (int kind = FU; kind <= HI; ++kind) {
+      const int code = side_ | kind;
+      if (p_.Motigoma[code] <= 0) continue;
+      // Squares from which code attacks target, as a set of cells.
+      uint64_t near[3] = {0, 0, 0};
+      for (uint32_t set = PieceSets.step[code]; set; set &= set - 1) {
+        const int c = target - Direction[LowestBit(set)];
+        if (c >= 0) near[c >> 6] |= uint64_t{1} << (c & 63);
+      }
+      for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1) {
+        const int k = Direction[LowestBit(set)];
+        for (int c = target - k; p_.Ban(c) == EMP; c -= k) near[c >> 6] |= uint64_t{1} << (c & 63);
+      }
+      const int barred = kind == KE ? 2 : (kind <= KY ? 1 : 0);
+      const int lo = side_ == SELF ? 1 + barred : 1;
+      const int hi = side_ == SELF ? 9 : 9 - barred;
+      // Ascending cells are files 1..9 outer, ranks inner: the order of Drops().
+      for (int w = 0; w < 3; ++w)
+        for (uint64_t bits = near[w]; bits; bits &= bits - 1) {
+          const int sq = 64 * w + __builtin_ctzll(bits);
+          const int rank = RankOf(sq);
+          if (!IsSquare(sq) || rank < lo || rank > hi || p_.Ban(sq) != EMP) continue;
+          if (kind == FU && (FileHasPawn(FileOf(sq)) || DropMates(p_, side_, sq, pins_))) continue;
+          Append(0, sq, code);
+        }
+    }
+    return true;
+  }
+
   void Evasion(uint32_t w) {
     if (w & (w - 1)) {  // double check: only the king can answer
       KingMoves(w);
@@ -305,6 +354,16 @@ bool PawnDropMates(Position& p, int side, int square, const int32_t* pins) {
     pins = local;
   }
   return DropMates(p, side, square, pins);
+}
+
+int GenerateMovesTowards(const Position& p, int side, int target, Move* list, const int32_t* pins) {
+  PinTable local;
+  if (!pins) {
+    ComputePins(p, local);
+    pins = local;
+  }
+  Generator g(p, side, pins, list);
+  return g.NormalTowards(target) ? g.Count() : -1;
 }
 
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins) {

@@ -13,6 +13,12 @@ typedef int32_t PinTable[CELL_COUNT];
 // MAX_MOVES moves are written; a position with more keeps the first ones.
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins = nullptr);
 
+// The legal moves of side, which must not be in check, in generation order,
+// except drops onto squares from which the dropped piece cannot attack
+// target. Returns -1 when the full list might not fit in MAX_MOVES.
+int GenerateMovesTowards(const Position& p, int side, int target, Move* list,
+                         const int32_t* pins = nullptr);
+
 void ComputePins(const Position& p, int32_t* pins);
 
 // Attack set (attack-map word format) of side's pieces on square, from the
