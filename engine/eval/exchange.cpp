@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "exchange_lists.h"
+#include "position/pieces.h"
 #include "position/position.h"
 #include "position/tables.h"
 
@@ -26,7 +27,10 @@ bool IsKing(int code) { return code == SOU || code == EOU; }
 void CollectUnsorted(const Position& p, int t, AttackerLists& lists) {
   const uint32_t* selfMap = p.Map(SELF);
   const uint32_t* enemyMap = p.Map(ENEMY);
-  for (int d = 0; d < KING_DIRECTIONS; ++d) {
+  // Only lines with a step or slide bit at t can hold an attacker.
+  const uint32_t word = selfMap[t] | enemyMap[t];
+  for (uint32_t lines = (word | word >> SLIDE_BIT) & 0xFF; lines; lines &= lines - 1) {
+    const int d = LowestBit(lines);
     const int near = t - Direction[d];
     int c = t;
     if ((selfMap[t] >> d) & 1) {

@@ -236,12 +236,14 @@ class Generator {
   void KingMoves(uint32_t w) {
     const int king = p_.King[SideIndex(side_)];
     if (king == 0) return;
-    const int other = Opponent(side_);
+    // The other side's map word at a square is nonzero exactly when its
+    // pieces attack it on this board (the king still standing where it is).
+    const uint32_t* attacked = p_.Map(Opponent(side_));
     int first = -1;
     if (w & 0xFF) {
       first = LowestBit(w & 0xFF);
       const int t = king - Direction[first];
-      if (!(p_.Ban(t) & side_) && !Attackers(p_, other, t) &&
+      if (!(p_.Ban(t) & side_) && !attacked[t] &&
           !(w >> (SLIDE_BIT + 7 - first) & 1))
         Append(king, t, p_.Ban(king));
     }
@@ -249,7 +251,7 @@ class Generator {
       if (d == first) continue;
       const int t = king - Direction[d];
       if (p_.Ban(t) & side_) continue;
-      if (Attackers(p_, other, t)) continue;
+      if (attacked[t]) continue;
       if (w >> (SLIDE_BIT + 7 - d) & 1) continue;
       Add(king, -Direction[d], 0);
     }
