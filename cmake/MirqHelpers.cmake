@@ -1,14 +1,15 @@
 # Helpers shared by every folder of the build.
 
 # mirq_add_test(NAME SOURCES... LIBS libs...)
-# One GoogleTest program per area, registered with CTest test by test.
+# One GoogleTest program per area, registered with CTest test by test, with
+# the shared test plumbing of tests/support.
 function(mirq_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_SOURCES)
     set(ARG_SOURCES ${ARG_UNPARSED_ARGUMENTS})
   endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} mirq_test_support GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

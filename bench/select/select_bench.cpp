@@ -1,7 +1,8 @@
 // Times SelectMove on the regression positions: per position the time, the
-// nodes and the move; then the median and the worst. Each position starts
-// from empty tables, as a fresh engine would; the time is SelectMove's alone. The registered benchmarks
-// repeat the same calls under the benchmark library's timing.
+// nodes of the main and the mate search and the move, each checked against
+// the recorded ones; then the median and the worst. Each position starts
+// from empty tables, as a fresh engine would; the time is SelectMove's alone. The registered
+// benchmarks repeat the same calls under the benchmark library's timing.
 //
 //   bench_select [--cases FILE] [benchmark flags]
 #include <benchmark/benchmark.h>
@@ -85,23 +86,29 @@ int main(int argc, char** argv) {
 
   // One timed pass with the summary.
   std::vector<double> times;
-  int changed = 0;
+  int changed = 0, nodesChanged = 0;
   std::printf("%-28s %10s %10s %10s  %s\n", "position", "ms", "nodes", "mate", "move");
   for (Loaded& l : Cases) {
     Prepare(l);
     uint64_t nodes = SearchNodes, mates = MateNodes;
     auto start = std::chrono::steady_clock::now();
     Move m = SelectMove(Pv, l.side, l.e);
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     times.push_back(ms);
     std::string got = DescribeSelected(m);
     std::string expect = l.c.move + " " + std::to_string(l.c.score);
     bool same = got == expect;
     if (!same) ++changed;
-    std::printf("%-28s %10.1f %10llu %10llu  %s%s\n", l.c.name.c_str(), ms,
+    std::string gotNodes = DescribeNodes(SearchNodes - nodes, MateNodes - mates);
+    std::string expectNodes = DescribeNodes(l.c.nodes, l.c.mateNodes);
+    bool sameNodes = gotNodes == expectNodes;
+    if (!sameNodes) ++nodesChanged;
+    std::printf("%-28s %10.1f %10llu %10llu  %s%s%s\n", l.c.name.c_str(), ms,
                 static_cast<unsigned long long>(SearchNodes - nodes),
                 static_cast<unsigned long long>(MateNodes - mates), got.c_str(),
-                same ? "" : ("  CHANGED, recorded " + expect).c_str());
+                same ? "" : ("  CHANGED, recorded " + expect).c_str(),
+                sameNodes ? "" : ("  NODES CHANGED, recorded " + expectNodes).c_str());
   }
   if (!times.empty()) {
     std::vector<double> sorted = times;
@@ -109,8 +116,9 @@ int main(int argc, char** argv) {
     size_t n = sorted.size();
     double median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
     size_t worst = std::max_element(times.begin(), times.end()) - times.begin();
-    std::printf("positions %zu  median %.1f ms  worst %.1f ms (%s)  moves changed %d\n", n, median,
-                times[worst], Cases[worst].c.name.c_str(), changed);
+    std::printf(
+        "positions %zu  median %.1f ms  worst %.1f ms (%s)  moves changed %d  nodes changed %d\n",
+        n, median, times[worst], Cases[worst].c.name.c_str(), changed, nodesChanged);
   }
 
   for (Loaded& l : Cases) {
@@ -122,5 +130,5 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&rc, rest.data());
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  return changed ? 1 : 0;
+  return changed || nodesChanged ? 1 : 0;
 }

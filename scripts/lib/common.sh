@@ -5,7 +5,8 @@ MIRQ_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MIRQ_JOBS=$(nproc 2>/dev/null || echo 2)
 
 # Packages the native build and its tests need.
-MIRQ_BASE_PACKAGES=(cmake g++ make ninja-build libgtest-dev libgmock-dev libbenchmark-dev libreadline-dev)
+MIRQ_BASE_PACKAGES=(cmake g++ make ninja-build libgtest-dev libgmock-dev libbenchmark-dev libreadline-dev
+  pkgconf libcpp-httplib-dev nlohmann-json3-dev)
 
 mirq_say() { printf '%s\n' "$*" >&2; }
 

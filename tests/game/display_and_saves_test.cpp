@@ -7,7 +7,8 @@
 
 #include "board_view.h"
 #include "save_data.h"
-#include "temp_dir.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST(BoardStyle, PlainBoardMarksTheEnginesMoveAndSidesByCase) {
 }
 
 TEST(SavedData, GamesAreAppendedAndFinishedOnesCounted) {
-  TempDir dir;
+  ScratchDir dir;
   fs::path saves = dir.path() / "savedata";
   Score totals;
   std::string why;
@@ -56,18 +57,18 @@ TEST(SavedData, GamesAreAppendedAndFinishedOnesCounted) {
   ASSERT_TRUE(RecordGame(saves.string(), 0, 5, "5h5g", totals, why)) << why;
   ASSERT_TRUE(RecordGame(saves.string(), 0, 0, "", totals, why)) << why;
   ASSERT_TRUE(RecordGame(saves.string(), 0, 7, "1h1g", totals, why)) << why;
-  std::string games = Slurp(saves / "games.txt");
+  std::string games = ReadBytes(saves / "games.txt");
   EXPECT_NE(games.find(" lost startpos moves 7h7g 3b3c\n"), std::string::npos) << games;
   EXPECT_NE(games.find(" won startpos moves 5h5g\n"), std::string::npos) << games;
   EXPECT_NE(games.find(" unfinished startpos\n"), std::string::npos) << games;
   EXPECT_NE(games.find(" drawn startpos moves 1h1g\n"), std::string::npos) << games;
-  EXPECT_EQ(Slurp(saves / "score.txt"), "won 1\nlost 1\ndrawn 1\n");
+  EXPECT_EQ(ReadBytes(saves / "score.txt"), "won 1\nlost 1\ndrawn 1\n");
   EXPECT_EQ(totals.won + totals.lost + totals.drawn, 3);
   EXPECT_FALSE(fs::exists(saves / "score.txt.new")) << "the temporary totals file was left behind";
 }
 
 TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
-  TempDir dir;
+  ScratchDir dir;
   fs::path saves = dir.path() / "savedata";
   fs::create_directories(saves);
   {
@@ -77,8 +78,8 @@ TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
   std::string why;
   EXPECT_FALSE(RecordGame(saves.string(), 0, 5, "5h5g", totals, why));
   EXPECT_NE(why.find("unreadable"), std::string::npos) << why;
-  EXPECT_EQ(Slurp(saves / "score.txt"), "won lots\n");
-  EXPECT_NE(Slurp(saves / "games.txt").find(" won startpos"), std::string::npos)
+  EXPECT_EQ(ReadBytes(saves / "score.txt"), "won lots\n");
+  EXPECT_NE(ReadBytes(saves / "games.txt").find(" won startpos"), std::string::npos)
       << "the game itself was lost along with the totals";
 }
 

@@ -8,7 +8,8 @@
 #include <thread>
 
 #include "engine_link.h"
-#include "temp_dir.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ class EngineLinkTest : public ::testing::Test {
     std::string why;
     ASSERT_TRUE(files.WriteInitial(why)) << why;
   }
-  TempDir dir;
+  ScratchDir dir;
   TurnFiles files{(dir.path() / "save_data").string()};
   std::atomic<bool> alive{true};
   EngineLink link{files, [this] { return alive.load(); }};
@@ -40,7 +41,7 @@ TEST_F(EngineLinkTest, NewGameFilesHoldTheShippedContents) {
       {"$setup.mvdf", "2"},    {"$setTe.mvdf", "7161"},   {"$setKoma.mvdf", "5031"},
       {"$points.mvdf", "000"}, {"$enemyTe.mvdf", "6272"}, {"$enemy.mvdf", "0"}};
   for (const auto& [name, content] : shipped)
-    EXPECT_EQ(Slurp(dir.path() / "save_data" / name), content) << name;
+    EXPECT_EQ(ReadBytes(dir.path() / "save_data" / name), content) << name;
 }
 
 TEST_F(EngineLinkTest, AcceptedMoveCarriesThePointReport) {
@@ -88,7 +89,8 @@ TEST_F(EngineLinkTest, PurchaseIsAcceptedOrRejectedByTheEngine) {
   EXPECT_EQ(accepted.outcome, LinkOutcome::Accepted);
   EXPECT_EQ(rejected.outcome, LinkOutcome::Rejected);
   EXPECT_EQ(seen, (std::vector<std::string>{"5310", "5211"}));
-  EXPECT_EQ(Slurp(dir.path() / "save_data" / "$enemy.mvdf"), "0") << "a purchase touched $enemy";
+  EXPECT_EQ(ReadBytes(dir.path() / "save_data" / "$enemy.mvdf"), "0")
+      << "a purchase touched $enemy";
 }
 
 TEST_F(EngineLinkTest, EngineMoveIsReadOnceAnnounced) {

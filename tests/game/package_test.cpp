@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "run_program.h"
-#include "temp_dir.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndTheTreeIsEmptied) {
     GTEST_SKIP() << "no packed launcher at " << packed
                  << " yet: it is built once the engine, launcher and packer exist";
 
-  TempDir dir;
+  ScratchDir dir;
   fs::path launcher = dir.path() / "Mirqgate";
   fs::path temp = dir.path() / "tmp";
   fs::create_directories(temp);

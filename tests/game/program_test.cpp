@@ -5,8 +5,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "run_program.h"
-#include "temp_dir.h"
+#include "support/files.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ class GameProgramTest : public ::testing::Test {
     return RunShell("sh -c " + Quoted(cmd), 60);
   }
 
-  TempDir dir;
+  ScratchDir dir;
   fs::path tree = dir.path() / "tree";
   fs::path elsewhere = dir.path() / "cwd";
 };
@@ -52,18 +53,18 @@ TEST_F(GameProgramTest, AutoplayPlaysToTheEnginesResultAndSavesTheGame) {
   EXPECT_NE(run.output.find("You lost"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Mirqmind: "), std::string::npos) << "no engine move shown:\n" << run.output;
 
-  std::string games = Slurp(tree / "savedata" / "games.txt");
+  std::string games = ReadBytes(tree / "savedata" / "games.txt");
   ASSERT_EQ(CountLines(games), 1u) << games;
   EXPECT_NE(games.find(" lost startpos moves "), std::string::npos) << games;
-  EXPECT_EQ(Slurp(tree / "savedata" / "score.txt"), "won 0\nlost 1\ndrawn 0\n");
+  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "won 0\nlost 1\ndrawn 0\n");
   EXPECT_TRUE(fs::is_empty(elsewhere)) << "the game wrote into the current folder";
 
   run = Run("MIRQ_FAKE_MOVES=3 MIRQ_FAKE_RESULT=5", "--auto 8");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find("You won"), std::string::npos) << run.output;
-  games = Slurp(tree / "savedata" / "games.txt");
+  games = ReadBytes(tree / "savedata" / "games.txt");
   EXPECT_EQ(CountLines(games), 2u) << "the second game did not append:\n" << games;
-  EXPECT_EQ(Slurp(tree / "savedata" / "score.txt"), "won 1\nlost 1\ndrawn 0\n");
+  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "won 1\nlost 1\ndrawn 0\n");
 }
 
 TEST_F(GameProgramTest, SameSeedPlaysTheSameGame) {
@@ -88,10 +89,10 @@ TEST_F(GameProgramTest, TypedInputIsAnsweredLineByLine) {
   EXPECT_NE(run.output.find("You: 7h7g (7877)"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Your legal moves:"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("You left the game"), std::string::npos) << run.output;
-  EXPECT_NE(Slurp(tree / "savedata" / "games.txt").find(" unfinished startpos moves 7h7g "),
+  EXPECT_NE(ReadBytes(tree / "savedata" / "games.txt").find(" unfinished startpos moves 7h7g "),
             std::string::npos)
       << "the abandoned game was not kept";
-  EXPECT_EQ(Slurp(tree / "savedata" / "score.txt"), "")
+  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "")
       << "an abandoned game changed the totals";
 }
 

@@ -6,20 +6,11 @@
 #include <vector>
 
 #include "pack_writer.h"
+#include "support/child_process.h"
+#include "support/run_program.h"
 #include "test_support.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/wait.h>
-#endif
-
 namespace {
-
-fs::path BinFolder() {
-  const char* bin = std::getenv("MIRQ_BIN");
-  return bin != nullptr ? fs::path(bin) : fs::path();
-}
 
 // The exit code of the message box the launcher ended with: OK (1), or -1
 // where the platform cannot show a box at all.
@@ -35,7 +26,7 @@ class FlowTest : public ScratchTest {
  protected:
   void SetUp() override {
     ScratchTest::SetUp();
-    if (BinFolder().empty()) GTEST_SKIP() << "MIRQ_BIN is not set";
+    if (BuildBin().empty()) GTEST_SKIP() << "MIRQ_BIN is not set";
     tmp_ = root_ / "tmp dir";  // a blank in the tree's path: the game must start all the same
     game_ = root_ / "game";
     fs::create_directories(tmp_);
@@ -48,7 +39,7 @@ class FlowTest : public ScratchTest {
 
   std::vector<PackItem> GameItems(const std::string& script, bool withGame = true) {
     std::vector<PackItem> items;
-    if (withGame) items.push_back({"\\Mirq.exe", ReadBytes(BinFolder() / MIRQ_FAKE_GAME_FILE)});
+    if (withGame) items.push_back({"\\Mirq.exe", ReadBytes(BuildBin() / MIRQ_FAKE_GAME_FILE)});
     items.push_back({"\\data\\Mirqmind.exe", "engine"});
     items.push_back({"\\fakegame.txt", script});
     items.push_back({"\\save_data\\$setup.mvdf", "0"});
@@ -59,7 +50,7 @@ class FlowTest : public ScratchTest {
   void Pack(const std::vector<PackItem>& items) {
     std::string package, packed, error;
     ASSERT_TRUE(BuildPackage(items, package, error)) << error;
-    fs::path source = BinFolder() / MIRQ_GATE_FILE;
+    fs::path source = BuildBin() / MIRQ_GATE_FILE;
     ASSERT_TRUE(BuildPackedLauncher(ReadBytes(source), package, packed, error)) << error;
     WriteBytes(launcher_, packed);
     fs::permissions(launcher_, fs::status(source).permissions());
@@ -68,30 +59,20 @@ class FlowTest : public ScratchTest {
   // Puts a copy of the fake game and its script into the working tree.
   void PlantTree(const std::string& script, bool withMarker) {
     fs::create_directories(extract_);
-    fs::copy_file(BinFolder() / MIRQ_FAKE_GAME_FILE, extract_ / "Mirq.exe");
+    fs::copy_file(BuildBin() / MIRQ_FAKE_GAME_FILE, extract_ / "Mirq.exe");
     WriteBytes(extract_ / "fakegame.txt", script);
     if (withMarker) WriteBytes(extract_ / "start.mirq", "");
   }
 
+  // The launcher's exit code; what it writes to standard error lands in
+  // stderr.txt.
   int Run() {
-#ifdef _WIN32
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::string line = "\"" + launcher_.string() + "\"";
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-      return -1000;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
-#else
-    std::string command = "\"" + launcher_.string() + "\" 2>\"" + (root_ / "stderr.txt").string() + "\"";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-#endif
+    ChildStreams streams;
+    streams.errors = root_ / "stderr.txt";
+    ChildProcess launcher;
+    int code = -1000;
+    if (!launcher.Start(launcher_, {}, streams) || !launcher.Wait(300 * 1000, code)) return -1000;
+    return code;
   }
 
   // What the launcher's message boxes wrote; the real boxes write nothing.
@@ -194,7 +175,7 @@ TEST_F(FlowTest, UnpackFailureShowsTheFirstMessageAndTouchesNoSaves) {
 }
 
 TEST_F(FlowTest, LauncherWithoutPackageFailsCleanly) {
-  fs::copy_file(BinFolder() / MIRQ_GATE_FILE, launcher_);
+  fs::copy_file(BuildBin() / MIRQ_GATE_FILE, launcher_);
   int code = Run();
   EXPECT_TRUE(IsBoxValue(code)) << "exit code " << code;
   ExpectMessage("Mirqgate: データの展開に失敗しました");

@@ -7,11 +7,8 @@
 
 #include "pack_writer.h"
 #include "package.h"
+#include "support/run_program.h"
 #include "test_support.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace {
 
@@ -22,20 +19,15 @@ class PackTest : public ScratchTest {
     WriteBytes(root_ / "tree" / relative, bytes);
   }
 
-  // Runs mirqpack with the arguments; standard output goes to out.txt.
-  int Mirqpack(const std::string& arguments) {
-    const char* bin = std::getenv("MIRQ_BIN");
-    std::string command = "\"" + (fs::path(bin) / MIRQPACK_FILE).string() + "\" " + arguments + " >\"" +
-                          (root_ / "out.txt").string() + "\" 2>\"" + (root_ / "err.txt").string() + "\"";
-#ifdef _WIN32
-    return std::system(("\"" + command + "\"").c_str());
-#else
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-#endif
+  ProgramRun Mirqpack(const std::vector<std::string>& arguments) {
+    return RunProgram(BuildBin() / MIRQPACK_FILE, arguments);
   }
 
-  std::string Q(const fs::path& path) { return "\"" + path.string() + "\""; }
+  // Packs launcher.bin around tree/ into packed.bin.
+  std::vector<std::string> PackArguments() {
+    return {(root_ / "launcher.bin").string(), (root_ / "tree").string(), "-o",
+            (root_ / "packed.bin").string()};
+  }
 };
 
 TEST(PackNameTest, NamesAreBackslashSeparatedBelowTheRoot) {
@@ -104,24 +96,27 @@ TEST_F(PackTest, MirqpackPacksListsAndRefuses) {
   Touch("Mirq.exe", "game");
   Touch("data/e.bin", "12345");
   WriteBytes(root_ / "launcher.bin", "IMAGE");
-  ASSERT_EQ(Mirqpack(Q(root_ / "launcher.bin") + " " + Q(root_ / "tree") + " -o " + Q(root_ / "packed.bin")), 0)
-      << ReadBytes(root_ / "err.txt");
+  ProgramRun run = Mirqpack(PackArguments());
+  ASSERT_EQ(run.status, 0) << run.errors;
   std::string packed = ReadBytes(root_ / "packed.bin");
   EXPECT_EQ(packed.substr(0, 5), "IMAGE");
-  ASSERT_EQ(Mirqpack("--list " + Q(root_ / "packed.bin")), 0) << ReadBytes(root_ / "err.txt");
-  std::string listing = ReadBytes(root_ / "out.txt");
+  run = Mirqpack({"--list", (root_ / "packed.bin").string()});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::string listing = run.output;
 #ifdef _WIN32
   listing.erase(std::remove(listing.begin(), listing.end(), '\r'), listing.end());
 #endif
   EXPECT_EQ(listing, "\\Mirq.exe\t4\n\\data\\e.bin\t5\n");
 
-  EXPECT_EQ(Mirqpack("--list " + Q(root_ / "launcher.bin")), 1) << "a file without a package";
-  EXPECT_EQ(Mirqpack("only-one-argument"), 2);
+  EXPECT_EQ(Mirqpack({"--list", (root_ / "launcher.bin").string()}).status, 1)
+      << "a file without a package";
+  EXPECT_EQ(Mirqpack({"only-one-argument"}).status, 2);
 
   Touch("bad:name", "x");
   fs::remove(root_ / "packed.bin");
-  EXPECT_EQ(Mirqpack(Q(root_ / "launcher.bin") + " " + Q(root_ / "tree") + " -o " + Q(root_ / "packed.bin")), 2);
-  EXPECT_NE(ReadBytes(root_ / "err.txt").find("refused name"), std::string::npos) << "the message names the refusal";
+  run = Mirqpack(PackArguments());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.errors.find("refused name"), std::string::npos) << "the message names the refusal";
   EXPECT_FALSE(fs::exists(root_ / "packed.bin")) << "a refused folder writes no output";
 }
 

@@ -1,12 +1,10 @@
 #include "test_support.h"
 
-#include "platform/win32.h"
-
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <vector>
+
+#include "platform/win32.h"
 
 std::string LauncherPath(const fs::path& path) {
   std::string text = path.string();
@@ -22,17 +20,6 @@ fs::path FromLauncherPath(const std::string& path) {
   std::replace(text.begin(), text.end(), '\\', '/');
   return fs::path(text);
 #endif
-}
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << "cannot write fixture " << path;
 }
 
 void SetTemporaryFolder(const fs::path& folder) {
@@ -70,19 +57,11 @@ std::string NamesIn(const fs::path& folder) {
 }
 
 void ScratchTest::SetUp() {
-  std::random_device random;
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  // Taken once, before any test points the temporary folder elsewhere.
-  static const fs::path base = fs::temp_directory_path();
-  root_ = base /
-          ("mirq-launcher-" + std::string(info->name()) + "-" + std::to_string(random() % 1000000));
-  fs::remove_all(root_);
-  fs::create_directories(root_);
-  root_ = fs::canonical(root_);
+  scratch_.emplace();
+  root_ = scratch_->path();
   SetTemporaryFolder(root_);
 }
 
 void ScratchTest::TearDown() {
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
+  scratch_.reset();
 }

@@ -3,10 +3,14 @@
 // between std::filesystem paths and the launcher's "\"-separated paths.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include <gtest/gtest.h>
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -15,9 +19,6 @@ std::string LauncherPath(const fs::path& path);
 
 // The inverse, for checking paths the launcher returns.
 fs::path FromLauncherPath(const std::string& path);
-
-std::string ReadBytes(const fs::path& path);
-void WriteBytes(const fs::path& path, const std::string& bytes);
 
 // Points the platform's temporary folder (TMPDIR, or TMP and TEMP) at
 // folder for this process and the programs it starts.
@@ -38,4 +39,7 @@ class ScratchTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   fs::path root_;  // a fresh folder; also the temporary folder
+
+ private:
+  std::optional<ScratchDir> scratch_;
 };

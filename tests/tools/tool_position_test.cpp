@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "run_tool.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -39,38 +39,38 @@ bool IsKeyText(const std::string& w) {
 
 // Runs a command that must succeed with one line of output.
 std::string OneLine(const std::vector<std::string>& args) {
-  ToolRun run = RunTool(args);
-  EXPECT_EQ(run.status, 0) << Joined(args) << "\nstderr: " << run.err;
-  std::vector<std::string> lines = Lines(run.out);
-  EXPECT_EQ(lines.size(), 1u) << Joined(args) << " printed:\n" << run.out;
+  ProgramRun run = RunTool(args);
+  EXPECT_EQ(run.status, 0) << Joined(args) << "\nstderr: " << run.errors;
+  std::vector<std::string> lines = Lines(run.output);
+  EXPECT_EQ(lines.size(), 1u) << Joined(args) << " printed:\n" << run.output;
   return lines.empty() ? "" : lines[0];
 }
 
 TEST(ToolMoves, StartPositionHasThirteenMovesInGenerationOrder) {
-  ToolRun run = RunTool({"moves", "startpos"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
+  ProgramRun run = RunTool({"moves", "startpos"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
   std::vector<std::string> expected = {"1h1g", "2h2g", "2i3g", "2i1g", "3h3g", "4h4g", "5h5g",
                                        "6h6g", "7h7g", "8h8g", "8i9g", "8i7g", "9h9g"};
-  EXPECT_EQ(Lines(run.out), expected);
+  EXPECT_EQ(Lines(run.output), expected);
 }
 
 TEST(ToolMoves, SecondPlayerAnswersAfterAMove) {
-  ToolRun run = RunTool({"moves", "startpos", "moves", "7h7g"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> lines = Lines(run.out);
-  EXPECT_EQ(lines.size(), 13u) << run.out;
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "3b3c"), lines.end()) << run.out;
-  EXPECT_EQ(std::find(lines.begin(), lines.end(), "7h7f"), lines.end()) << run.out;
+  ProgramRun run = RunTool({"moves", "startpos", "moves", "7h7g"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::vector<std::string> lines = Lines(run.output);
+  EXPECT_EQ(lines.size(), 13u) << run.output;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "3b3c"), lines.end()) << run.output;
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), "7h7f"), lines.end()) << run.output;
 }
 
 TEST(ToolMoves, DropsAreListedWithTheirLetters) {
-  ToolRun run = RunTool({"moves", "sfen", "4k4/9/9/9/9/9/9/9/4K4", "b", "G", "1"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> lines = Lines(run.out);
+  ProgramRun run = RunTool({"moves", "sfen", "4k4/9/9/9/9/9/9/9/4K4", "b", "G", "1"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::vector<std::string> lines = Lines(run.output);
   // 5 king moves and a gold drop on each of the 79 empty squares.
-  EXPECT_EQ(lines.size(), 5u + 79u) << run.out;
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "G*5b"), lines.end()) << run.out;
+  EXPECT_EQ(lines.size(), 5u + 79u) << run.output;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "G*5b"), lines.end()) << run.output;
 }
 
 TEST(ToolSfen, StartPositionAndMovesAreWrittenBack) {
@@ -80,8 +80,9 @@ TEST(ToolSfen, StartPositionAndMovesAreWrittenBack) {
 }
 
 TEST(ToolSfen, SfenInputComesBackUnchanged) {
-  const std::vector<std::string> fields = {"l2g1k2l/1+R2s2s1/p1np1p+Bp1/4p3p/1P7/2P1P1P2/P2PSP2P/1+b1G1K3/LN5NL",
-                                           "w", "RG2S3N2L12Pbg3p", "57"};
+  const std::vector<std::string> fields = {
+      "l2g1k2l/1+R2s2s1/p1np1p+Bp1/4p3p/1P7/2P1P1P2/P2PSP2P/1+b1G1K3/LN5NL", "w", "RG2S3N2L12Pbg3p",
+      "57"};
   std::vector<std::string> args = {"sfen", "sfen"};
   args.insert(args.end(), fields.begin(), fields.end());
   std::string expected = fields[0] + " " + fields[1] + " " + fields[2] + " " + fields[3];
@@ -94,8 +95,7 @@ TEST(ToolSfen, PromotionAfterMovesIsMadeWithTheFlag) {
   EXPECT_EQ(OneLine({"sfen", "sfen", "4k4/9/9/4P4/9/9/9/9/4K4", "b", "-", "1", "moves", "5d5c+"}),
             "4k4/9/4+P4/9/9/9/9/9/4K4 w - 2");
   // A move leaving the zone may promote too; so may the second player.
-  EXPECT_EQ(OneLine({"sfen", "sfen", "4k4/9/9/9/9/9/3s5/9/4K4", "w", "-", "1", "moves",
-                     "6g7h+"}),
+  EXPECT_EQ(OneLine({"sfen", "sfen", "4k4/9/9/9/9/9/3s5/9/4K4", "w", "-", "1", "moves", "6g7h+"}),
             "4k4/9/9/9/9/9/9/2+s6/4K4 b - 2");
 }
 
@@ -104,15 +104,16 @@ TEST(ToolKeys, PrintsThreeHexKeysWithKyokumenTheXorOfTheOthers) {
   std::vector<std::string> w = Words(line);
   ASSERT_EQ(w.size(), 3u) << line;
   ASSERT_EQ(line, w[0] + " " + w[1] + " " + w[2]) << "one space between the keys";
-  for (const std::string& key : w) EXPECT_TRUE(IsKeyText(key)) << "not 16 lower-case hex digits: " << key;
+  for (const std::string& key : w)
+    EXPECT_TRUE(IsKeyText(key)) << "not 16 lower-case hex digits: " << key;
   uint64_t hash = std::stoull(w[0], nullptr, 16);
   uint64_t hand = std::stoull(w[1], nullptr, 16);
   uint64_t kyokumen = std::stoull(w[2], nullptr, 16);
   EXPECT_EQ(hand, 0u) << "empty hands toggle no hand key: " << line;
   EXPECT_EQ(kyokumen, hash ^ hand) << line;
 
-  std::string held = OneLine({"keys", "sfen", "lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL",
-                              "b", "P", "1"});
+  std::string held =
+      OneLine({"keys", "sfen", "lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL", "b", "P", "1"});
   std::vector<std::string> h = Words(held);
   ASSERT_EQ(h.size(), 3u) << held;
   EXPECT_EQ(h[0], w[0]) << "same board, same Hash";
@@ -137,10 +138,10 @@ TEST(ToolPerft, CountsTheStartPositionTree) {
 }
 
 TEST(ToolPerft, DivideListsEachMoveAndTheTotal) {
-  ToolRun run = RunTool({"divide", "startpos", "2"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> lines = Lines(run.out);
-  ASSERT_EQ(lines.size(), 14u) << run.out;
+  ProgramRun run = RunTool({"divide", "startpos", "2"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::vector<std::string> lines = Lines(run.output);
+  ASSERT_EQ(lines.size(), 14u) << run.output;
   EXPECT_EQ(lines[0], "1h1g 13");
   EXPECT_EQ(lines[13], "total 169");
 }
@@ -158,7 +159,8 @@ TEST(ToolBadInput, IsOneErrorLineAndExitStatusTwo) {
       {{"moves", "midgame"}, "unknown position"},
       {{"moves", "sfen", "lnsgkgsnl/ppppppppp/9/9", "b", "-", "1"}, "ranks"},
       {{"moves", "sfen", "lnsgkgsnl"}, "4 fields"},
-      {{"moves", "sfen", "lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL", "x", "-", "1"}, "side"},
+      {{"moves", "sfen", "lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL", "x", "-", "1"},
+       "side"},
       {{"moves", "sfen", "lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL", "b", "-", "0"},
        "move number"},
       {{"moves", "sfen", "lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPPP/LNSGKGSNL", "b", "-", "1"},
@@ -184,7 +186,8 @@ TEST(ToolBadInput, IsOneErrorLineAndExitStatusTwo) {
       {{"moves", "startpos", "moves", "7j7i"}, "malformed move"},
       {{"moves", "startpos", "moves", "0h0g"}, "malformed move"},
       {{"moves", "startpos", "extra"}, "unexpected argument"},
-      {{"moves", "sfen", "4k4/9/9/9/9/9/9/9/4K4", "b", "-", "1000", "moves", "5i5h"}, "too many moves"},
+      {{"moves", "sfen", "4k4/9/9/9/9/9/9/9/4K4", "b", "-", "1000", "moves", "5i5h"},
+       "too many moves"},
       {{"perft", "startpos"}, "missing argument"},
       {{"perft", "startpos", "deep"}, "depth"},
       {{"perft", "startpos", "-1"}, "bad depth"},
@@ -192,11 +195,11 @@ TEST(ToolBadInput, IsOneErrorLineAndExitStatusTwo) {
       {{"perft", "startpos", "2", "3"}, "unexpected argument"},
   };
   for (const Case& c : cases) {
-    ToolRun run = RunTool(c.args);
-    EXPECT_EQ(run.status, 2) << Joined(c.args) << "\nstderr: " << run.err;
-    EXPECT_EQ(run.out, "") << Joined(c.args);
-    std::vector<std::string> lines = Lines(run.err);
-    ASSERT_EQ(lines.size(), 1u) << Joined(c.args) << "\nstderr: " << run.err;
+    ProgramRun run = RunTool(c.args);
+    EXPECT_EQ(run.status, 2) << Joined(c.args) << "\nstderr: " << run.errors;
+    EXPECT_EQ(run.output, "") << Joined(c.args);
+    std::vector<std::string> lines = Lines(run.errors);
+    ASSERT_EQ(lines.size(), 1u) << Joined(c.args) << "\nstderr: " << run.errors;
     EXPECT_EQ(lines[0].rfind("mirq-tool: ", 0), 0u) << lines[0];
     EXPECT_NE(lines[0].find(c.mentions), std::string::npos)
         << Joined(c.args) << "\nshould mention '" << c.mentions << "' but says: " << lines[0];

@@ -1,10 +1,11 @@
-// Building book lines by hand and replaying them from the start position,
-// shared by the book test files.
+// Building book lines by hand, replaying them from the start position and
+// loading them from files, shared by the book tests and the book tool's.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "book/book.h"
@@ -12,6 +13,8 @@
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/position.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 // One two-byte book entry.
 struct Entry {
@@ -62,4 +65,37 @@ class BookReplayTest : public ::testing::Test {
   Position start;
   Move cands[MAX_MOVES];
   int32_t counts[MAX_MOVES];
+};
+
+// Book files in a scratch folder of the test's own, loaded as the engine
+// loads them.
+class BookFileTest : public BookReplayTest {
+ protected:
+  void TearDown() override {
+    for (OpeningBook& node : loaded) ReleaseBook(&node);
+  }
+
+  // Writes the lines as records, cut to truncateTo bytes if that is not 0.
+  std::string WriteFile(const std::string& name, const std::vector<std::vector<Entry>>& lines,
+                        size_t truncateTo = 0) {
+    std::vector<uint8_t> bytes;
+    for (const auto& line : lines) {
+      auto r = RecordBytes(line);
+      bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    if (truncateTo) bytes.resize(truncateTo);
+    WriteBytes(dir / name, std::string(bytes.begin(), bytes.end()));
+    return (dir / name).string();
+  }
+
+  // The test's copy shares the records, which are released after the test.
+  OpeningBook Load(const std::string& names) {
+    OpeningBook node{nullptr, 0, nullptr};
+    LoadBook(&node, names.c_str());
+    loaded.push_back(node);
+    return node;
+  }
+
+  ScratchDir dir;
+  std::vector<OpeningBook> loaded;  // every node Load gave out
 };

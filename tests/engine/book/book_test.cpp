@@ -1,17 +1,11 @@
 // The opening book: entry decoding, loading and the replaying lookup.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 #include "book_fixture.h"
 #include "position/usi.h"
@@ -20,53 +14,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class BookTest : public BookReplayTest {
+class BookTest : public BookFileTest {
  protected:
-  void SetUp() override {
-    BookReplayTest::SetUp();
-    dir = fs::temp_directory_path() /
-          ("mirq_book_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-           "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    for (OpeningBook& node : loaded) ReleaseBook(&node);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
-
-  std::string WriteFile(const std::string& name, const std::vector<std::vector<Entry>>& lines,
-                        size_t truncateTo = 0) {
-    std::vector<uint8_t> bytes;
-    for (const auto& line : lines) {
-      auto r = RecordBytes(line);
-      bytes.insert(bytes.end(), r.begin(), r.end());
-    }
-    if (truncateTo) bytes.resize(truncateTo);
-    std::string path = (dir / name).string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
-  }
-
-  // The test's copy shares the records, which are released after the test.
-  OpeningBook Load(const std::string& names) {
-    OpeningBook node{nullptr, 0, nullptr};
-    LoadBook(&node, names.c_str());
-    loaded.push_back(node);
-    return node;
-  }
-
   std::string Describe(int found) {
     std::string s;
     for (int i = 0; i < found; ++i) s += FormatUsiMove(cands[i]) + "x" + std::to_string(counts[i]) + " ";
     return s;
   }
-
-  fs::path dir;
-  std::vector<OpeningBook> loaded;  // every node Load gave out
 };
 
 // Opening lines on the variant's start diagram (pawns on ranks 2 and 8).
@@ -299,105 +253,6 @@ TEST_F(BookTest, LookupLeavesTheGameHistoriesAsTheyWere) {
   Lookup(book, p, 2);
   EXPECT_EQ(0, std::memcmp(keys, KeyHistory, sizeof keys));
   EXPECT_EQ(0, std::memcmp(checks, CheckHistory, sizeof checks));
-}
-
-}  // namespace
-
-namespace {
-
-// mkbook, run as a program: game lines on standard input, records out.
-class MakeBookTest : public BookTest {
- protected:
-  int RunMkbook(const std::string& lines, const std::string& out) {
-    return RunTool("mkbook \"" + out + "\"", lines);
-  }
-  // Runs mirq-tool with args and the given standard input.
-  int RunTool(const std::string& args, const std::string& lines) {
-    const char* bin = std::getenv("MIRQ_BIN");
-    if (!bin) return -1;
-    std::string in = (dir / "lines.txt").string();
-    std::FILE* f = std::fopen(in.c_str(), "wb");
-    std::fputs(lines.c_str(), f);
-    std::fclose(f);
-    std::string tool = (fs::path(bin) / "mirq-tool").string();
-    std::string cmd = "\"" + tool + "\" " + args + " < \"" + in + "\" > \"" +
-                      (dir / "stdout.txt").string() + "\" 2> \"" + (dir / "stderr.txt").string() + "\"";
-#ifdef _WIN32
-    cmd = "\"" + cmd + "\"";  // the shell strips one pair of quotes around the whole line
-#endif
-    int rc = std::system(cmd.c_str());
-#ifndef _WIN32
-    if (rc != -1 && WIFEXITED(rc)) rc = WEXITSTATUS(rc);
-#endif
-    return rc;
-  }
-  std::string Stderr() { return Output("stderr.txt"); }
-  std::string Output(const std::string& name) {
-    std::string s;
-    std::FILE* f = std::fopen((dir / name).string().c_str(), "r");  // text: one line end everywhere
-    if (!f) return s;
-    for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
-    std::fclose(f);
-    return s;
-  }
-  // 2 + 2 opening moves, then both kings step to and fro.
-  static std::string KingWalk(int moves) {
-    std::string line = "5h5g 5b5c 5i5h 5a5b";
-    for (int j = 4; j < moves; j += 2) line += (j / 2) % 2 == 0 ? " 5h5i 5b5a" : " 5i5h 5a5b";
-    return line;
-  }
-};
-
-TEST_F(MakeBookTest, WritesOneRecordPerLineThatTheLookupReplays) {
-  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
-  std::string out = (dir / "book.bin").string();
-  ASSERT_EQ(RunMkbook("7h7g 3b3c 2h2g\n\n5h5g 5b5c 5g5f 5c5d 5f5e 8b8c 5e5d 8c8d 5d5c+\r\n" + KingWalk(256) + "\n", out), 0)
-      << Stderr();
-  EXPECT_EQ(fs::file_size(out), 3u * BOOK_RECORD_BYTES) << "the blank line is no record";
-  OpeningBook book = Load(out);
-  ASSERT_EQ(book.count, 3);
-  EXPECT_EQ(book.records[0][0], 61);  // 7h7g: code 70 -> 61
-  EXPECT_EQ(book.records[0][1], 70);
-  EXPECT_EQ(book.records[0][6], 0) << "the line ends after three moves";
-  EXPECT_EQ(book.records[1][16], BOOK_OFFSET + BookCodeOfSquare(0x53)) << "5d5c+ promotes";
-  EXPECT_EQ(book.records[2][510], BookCodeOfSquare(0x52)) << "the 256th move, 5a5b, fills the record";
-
-  ASSERT_EQ(Lookup(book, Play({P76, E34}), 2), 1);
-  EXPECT_EQ(cands[0].from, 0x28);
-}
-
-TEST_F(MakeBookTest, RefusesIllegalAndOverlongLinesWritingNothing) {
-  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
-  std::string out = (dir / "book.bin").string();
-  EXPECT_EQ(RunMkbook("7h7g 3b3c\n7h7g 3b3c 7g7c\n", out), 2);
-  EXPECT_NE(Stderr().find("line 2"), std::string::npos) << Stderr();
-  EXPECT_NE(Stderr().find("7g7c"), std::string::npos) << Stderr();
-  EXPECT_FALSE(fs::exists(out));
-  EXPECT_FALSE(fs::exists(out + ".tmp"));
-
-  EXPECT_EQ(RunMkbook("7h7g 3b3c G*5e\n7h7g 3b3c 8h8g G*5e\n", out), 2) << "the engine cannot drop";
-  EXPECT_NE(Stderr().find("line 2: move 4 'G*5e'"), std::string::npos) << Stderr();
-  EXPECT_FALSE(fs::exists(out));
-
-  EXPECT_EQ(RunMkbook(KingWalk(258) + "\n", out), 2);
-  EXPECT_NE(Stderr().find("line 1"), std::string::npos) << Stderr();
-  EXPECT_FALSE(fs::exists(out));
-}
-
-TEST_F(MakeBookTest, BookCommandListsCandidatesOfTheFirstMatchingFile) {
-  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
-  std::string a = (dir / "a.bin").string(), b = (dir / "b.bin").string();
-  ASSERT_EQ(RunMkbook("7h7g 3b3c 2h2g\n7h7g 8b8c\n2h2g 3b3c 7h7g 8b8c\n7h7g 3b3c 5h5g\n", a), 0) << Stderr();
-  ASSERT_EQ(RunMkbook("5h5g\n", b), 0) << Stderr();
-  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 7h7g", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "3b3c 2\n8b8c 1\n");
-  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 7h7g 3b3c", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "2h2g 1\n5h5g 1\n");
-  ASSERT_EQ(RunTool("book \"" + a + "," + b + "\" startpos moves 5h5g", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "") << "no line of either file continues 5h5g";
-  ASSERT_EQ(RunTool("book \"" + (dir / "none.bin").string() + "," + b + "\" startpos", ""), 0) << Stderr();
-  EXPECT_EQ(Output("stdout.txt"), "5h5g 1\n");
-  EXPECT_EQ(RunTool("book \"" + a + "\" startpos moves 7h7g 7g7e", ""), 2);
 }
 
 }  // namespace

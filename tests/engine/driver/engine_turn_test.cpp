@@ -13,6 +13,7 @@
 #include "position/movegen.h"
 #include "position/position.h"
 #include "position/usi.h"
+#include "support/positions.h"
 
 namespace {
 
@@ -54,13 +55,9 @@ Move StandIn(Move*, int side, EvalState e) {
 }
 
 EvalState FromSfen(const std::string& sfen) {
-  Position p;
+  EvalState e;
   int side;
-  std::string why;
-  EXPECT_TRUE(ParseSfen(sfen, p, side, why)) << sfen << ": " << why;
-  EvalState e = {};
-  e.pos = p;
-  InitEvaluation(e);
+  LoadEvalState(sfen, e, side);
   return e;
 }
 

@@ -4,18 +4,14 @@
 #include <cstdio>
 #include <thread>
 
+#include "support/files.h"
+
 namespace fs = std::filesystem;
 
 const char* const TURN_FILES[6] = {"$setup.mvdf",  "$setTe.mvdf",   "$setKoma.mvdf",
                                    "$points.mvdf", "$enemyTe.mvdf", "$enemy.mvdf"};
 
-GameTree::GameTree(const std::string& testName) {
-  std::string name = testName;
-  for (char& c : name)
-    if (c == '/' || c == '\\') c = '_';  // parameterised test names
-  root_ = fs::temp_directory_path() /
-          ("mirq_" + name + "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-  fs::remove_all(root_);
+GameTree::GameTree(const std::string& name) : root_(name) {
   fs::create_directories(root_ / "data");
   fs::create_directories(root_ / "save_data");
   Write("$setup.mvdf", "2");
@@ -24,11 +20,6 @@ GameTree::GameTree(const std::string& testName) {
   Write("$points.mvdf", "000");
   Write("$enemyTe.mvdf", "6272");
   Write("$enemy.mvdf", "0");
-}
-
-GameTree::~GameTree() {
-  std::error_code ec;
-  fs::remove_all(root_, ec);
 }
 
 void GameTree::Write(const std::string& name, const std::string& content) const {
@@ -44,14 +35,7 @@ void GameTree::Write(const std::string& name, const std::string& content) const 
 }
 
 std::string GameTree::Read(const std::string& name) const {
-  std::string s;
-  std::FILE* f = std::fopen(File(name).string().c_str(), "rb");
-  if (!f) return s;
-  char buf[256];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-  std::fclose(f);
-  return s;
+  return ReadBytes(File(name));
 }
 
 bool GameTree::Exists(const std::string& name) const { return fs::exists(File(name)); }

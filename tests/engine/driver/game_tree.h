@@ -5,10 +5,11 @@
 #include <filesystem>
 #include <string>
 
+#include "support/scratch_dir.h"
+
 class GameTree {
  public:
   explicit GameTree(const std::string& name);
-  ~GameTree();
   GameTree(const GameTree&) = delete;
   GameTree& operator=(const GameTree&) = delete;
 
@@ -27,7 +28,7 @@ class GameTree {
   bool Written(const std::string& name) const;
 
  private:
-  std::filesystem::path root_;
+  ScratchDir root_;
 };
 
 // The six turn files by name.

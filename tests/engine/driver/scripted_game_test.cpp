@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "engine_process.h"
 #include "game_tree.h"
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
 #include "position/position.h"
 #include "position/usi.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -45,13 +45,14 @@ class ScriptedGame : public ::testing::Test {
     static const int32_t noHand[EHI + 1] = {};
     ::SetUp(board, 0, StartDiagram, noHand);
     tree.Age();
-    ASSERT_TRUE(StartEngine(EnginePath(), tree.Data().string(), engine)) << "cannot start " << EnginePath();
+    ASSERT_TRUE(engine.Start(EnginePath(), {}, ChildStreams(tree.Data())))
+        << "cannot start " << EnginePath();
   }
-  void TearDown() override { StopEngine(engine); }
+  void TearDown() override { engine.Stop(); }
 
   bool Alive() {
     int status;
-    if (WaitEngine(engine, 0, status)) {
+    if (engine.Wait(0, status)) {
       exitStatus = status;
       return false;
     }
@@ -136,7 +137,7 @@ class ScriptedGame : public ::testing::Test {
   }
 
   GameTree tree;
-  EngineProcess engine;
+  ChildProcess engine;
   Position board;  // the game as the game program sees it
   int exitStatus = -1;
 };
@@ -315,7 +316,7 @@ TEST_F(ScriptedGame, SingleNumberLineEndsTheEngineUnanswered) {
   tree.Write("$setTe.mvdf", "7");
   tree.Write("$setup.mvdf", "3");
   int status = -1;
-  ASSERT_TRUE(WaitEngine(engine, 20000, status)) << "the engine must stop";
+  ASSERT_TRUE(engine.Wait(20000, status)) << "the engine must stop";
   EXPECT_EQ(status, 1);
   EXPECT_EQ(tree.Read("$setup.mvdf"), "3") << "no answer";
   EXPECT_FALSE(tree.Written("$enemy.mvdf"));
@@ -325,7 +326,7 @@ TEST_F(ScriptedGame, BlankLineEndsTheEngineUnanswered) {
   tree.Write("$setTe.mvdf", " \n");
   tree.Write("$setup.mvdf", "3");
   int status = -1;
-  ASSERT_TRUE(WaitEngine(engine, 20000, status)) << "the engine must stop";
+  ASSERT_TRUE(engine.Wait(20000, status)) << "the engine must stop";
   EXPECT_EQ(status, 1);
   EXPECT_FALSE(tree.Written("$enemy.mvdf"));
 }
@@ -380,7 +381,7 @@ TEST_P(WholeGame, RandomHumanMovesReachAResult) {
   }
   EXPECT_TRUE(result == "5" || result == "6" || result == "7") << "result '" << result << "'";
   int status = -1;
-  ASSERT_TRUE(WaitEngine(engine, 10000, status)) << "the engine exits after the result";
+  ASSERT_TRUE(engine.Wait(10000, status)) << "the engine exits after the result";
   EXPECT_TRUE(status == 0 || (status == 1 && result != "7")) << "exit status " << status;
   std::printf("game of %d plies, result %s\n", plies, result.c_str());
 }

@@ -103,7 +103,7 @@ TEST(CastleSelection, NewRuleAtTheNextTurnRescoresTheSamePosition) {
   EvalState e = FromSfen("4k4/7r1/9/9/9/9/4S4/7R1/4K4 b - 1");
   SelectCastleTables(e);
   ASSERT_EQ(LastCastleTypes[0], 0);
-  MakeMoveEval(e, SELF, FindMove(e.pos, SELF, "2h5h"));
+  MakeMoveEval(e, SELF, UsiMove(e.pos, SELF, "2h5h"));
   const int32_t before = Evaluate(e);
   SelectCastleTables(e);  // SELF central rook: types (2, 2)
   ASSERT_EQ(LastCastleTypes[0], 2);

@@ -1,5 +1,5 @@
-// Helpers of the evaluation tests: EvalStates from SFEN, moves by USI text,
-// and the from-scratch sums to compare the incremental ones with.
+// Helpers of the evaluation tests: EvalStates from SFEN and the start
+// position, and the from-scratch sums to compare the incremental ones with.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "position/movegen.h"
 #include "position/position.h"
 #include "position/usi.h"
+#include "support/positions.h"
 
 namespace eval_test {
 
@@ -21,11 +22,8 @@ namespace eval_test {
 inline EvalState FromSfen(const std::string& sfen, int* side = nullptr) {
   InitHashKeys();
   EvalState e;
-  std::memset(&e, 0, sizeof e);
-  int s = SELF;
-  std::string why;
-  EXPECT_TRUE(ParseSfen(sfen, e.pos, s, why)) << sfen << ": " << why;
-  InitEvaluation(e);
+  int s;
+  LoadEvalState(sfen, e, s);
   if (side) *side = s;
   return e;
 }
@@ -38,16 +36,6 @@ inline EvalState StartState() {
   SetUp(e.pos, 0, StartDiagram, hand);
   InitEvaluation(e);
   return e;
-}
-
-// The generated legal move with this USI text; fails the test if none.
-inline Move FindMove(const Position& p, int side, const std::string& usi) {
-  Move list[MAX_MOVES];
-  int n = GenerateMoves(p, side, list);
-  for (int i = 0; i < n; ++i)
-    if (FormatUsiMove(list[i]) == usi) return list[i];
-  ADD_FAILURE() << usi << " is not a legal move in " << FormatSfen(p, side);
-  return Move{};
 }
 
 // The eight sums computed from scratch with the active square table.

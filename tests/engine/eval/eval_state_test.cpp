@@ -68,7 +68,7 @@ TEST(Evaluate, PhasesClampToZeroAndSixteen) {
 TEST(MakeMoveEval, RookDropIntoRankThreeMovesHandWeightToAttackerWeight) {
   EvalState e = FromSfen("8k/9/9/9/9/9/9/9/K8 b R 1");
   ASSERT_EQ(e.PhaseSelf, 3);
-  MakeMoveEval(e, SELF, FindMove(e.pos, SELF, "R*5c"));
+  MakeMoveEval(e, SELF, UsiMove(e.pos, SELF, "R*5c"));
   EXPECT_EQ(e.PhaseSelf, 4);
   EXPECT_EQ(Fields(e), Fields(FromScratch(e)));
 }
@@ -78,7 +78,7 @@ TEST(MakeMoveEval, CapturingAnEnemySilverOnRankTwo) {
   ASSERT_EQ(e.PhaseSelf, 3 - 1);
   ASSERT_NE(e.KingAttackEnemy, 0);
   ASSERT_NE(e.KingDefenceEnemy, 0);
-  MakeMoveEval(e, SELF, FindMove(e.pos, SELF, "5c5b"));
+  MakeMoveEval(e, SELF, UsiMove(e.pos, SELF, "5c5b"));
   // -1 of the silver gone, 2 for the silver in hand; the gold stays in zone.
   EXPECT_EQ(e.PhaseSelf, 3 + 2);
   EXPECT_EQ(e.KingAttackEnemy, 0);
@@ -91,7 +91,7 @@ TEST(MakeMoveEval, CapturingAnEnemySilverOnRankTwo) {
 TEST(MakeMoveEval, CaptureFieldThatDisagreesWithTheBoardIsIgnored) {
   EvalState take = FromSfen("4k4/4s4/4G4/9/9/9/9/9/K8 b - 1");
   SelectCastleTables(take);
-  Move m = FindMove(take.pos, SELF, "5c5b");
+  Move m = UsiMove(take.pos, SELF, "5c5b");
   m.capture = EMP;  // says quiet, but the silver on 5b is taken
   MakeMoveEval(take, SELF, m);
   EXPECT_EQ(take.pos.Motigoma[SGI], 1);
@@ -100,7 +100,7 @@ TEST(MakeMoveEval, CaptureFieldThatDisagreesWithTheBoardIsIgnored) {
 
   EvalState quiet = FromSfen("4k4/9/4G4/9/9/9/9/3s5/K8 b - 1");
   SelectCastleTables(quiet);
-  Move q = FindMove(quiet.pos, SELF, "5c5b");
+  Move q = UsiMove(quiet.pos, SELF, "5c5b");
   q.capture = EGI;  // says a silver is taken, but 5b is empty
   MakeMoveEval(quiet, SELF, q);
   EXPECT_EQ(quiet.pos.Motigoma[SGI], 0);
@@ -110,7 +110,7 @@ TEST(MakeMoveEval, CaptureFieldThatDisagreesWithTheBoardIsIgnored) {
 TEST(MakeMoveEval, KingMoveRecountsKingSums) {
   EvalState e = FromSfen("4k4/9/9/9/9/9/9/3G5/4K4 b - 1");
   const int32_t before = e.KingDefenceSelf;
-  MakeMoveEval(e, SELF, FindMove(e.pos, SELF, "5i4i"));
+  MakeMoveEval(e, SELF, UsiMove(e.pos, SELF, "5i4i"));
   EXPECT_NE(e.KingDefenceSelf, before);
   EXPECT_EQ(Fields(e), Fields(FromScratch(e)));
 }
@@ -118,7 +118,7 @@ TEST(MakeMoveEval, KingMoveRecountsKingSums) {
 TEST(MakeMoveEval, PromotionChangesTheArrivingCode) {
   EvalState e = FromSfen("4k4/9/9/2P6/9/9/9/9/4K4 b - 1");
   SelectCastleTables(e);
-  Move m = FindMove(e.pos, SELF, "7d7c");
+  Move m = UsiMove(e.pos, SELF, "7d7c");
   m.promote = 1;
   MakeMoveEval(e, SELF, m);
   ASSERT_EQ(e.pos.Ban(0x73), STO);

@@ -1,11 +1,14 @@
 // The recorded moves of select on a fixed set of positions: openings,
-// exchanges, bought pieces in hand and mating nets. Each position starts
-// from empty tables, as the analysis tool does.
+// exchanges, bought pieces in hand and mating nets, with the nodes each
+// search visits. Each position starts from empty tables, as the analysis
+// tool does.
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "search/mate.h"
 #include "search/root.h"
+#include "search/search.h"
 #include "search_fixture.h"
 #include "select_cases.h"
 
@@ -32,9 +35,13 @@ TEST_F(SelectRegressionTest, RecordedPositionsKeepTheirMoves) {
     EvalState e;
     int side = SELF;
     ASSERT_TRUE(ReplayCasePosition(c.position, e, side, why)) << c.name << ": " << why;
+    const uint64_t nodes = SearchNodes, mateNodes = MateNodes;
     Move m = SelectMove(pv, side, e);
     EXPECT_EQ(DescribeSelected(m), c.move + " " + std::to_string(c.score))
         << c.name << " (line " << c.line << "): " << FormatSfen(e.pos, side);
+    EXPECT_EQ(DescribeNodes(SearchNodes - nodes, MateNodes - mateNodes),
+              DescribeNodes(c.nodes, c.mateNodes))
+        << c.name << " (line " << c.line << "): nodes of the main and the mate search";
   }
 }
 

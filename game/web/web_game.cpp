@@ -1,0 +1,454 @@
+#include "web_game.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "notation.h"
+#include "position/usi.h"
+#include "session.h"
+
+using nlohmann::json;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+json Ok() {
+  return json{{"ok", true}};
+}
+json Refused(const std::string& reason) {
+  return json{{"ok", false}, {"reason", reason}};
+}
+
+bool InCheck(const Position& p, int side) {
+  int king = p.King[SideIndex(side)];
+  return king != 0 && p.Map(Opponent(side))[king] != 0;
+}
+
+std::string Describe(const Move& m) {
+  return FormatUsiMove(m) + " (" + FormatMoveLine(m) + ")";
+}
+
+}  // namespace
+
+WebGame::WebGame(GameTree tree)
+    : tree_(std::move(tree)),
+      files_(tree_.turns),
+      link_(files_, [this] { return EngineAlive(); }) {}
+
+WebGame::~WebGame() {
+  Shutdown();
+}
+
+bool WebGame::EngineAlive() {
+  return !interrupt_ && engine_.Running();
+}
+
+void WebGame::Start() {
+  thread_ = std::thread([this] { Run(); });
+}
+
+void WebGame::Changed() {
+  ++version_;
+  changed_.notify_all();
+}
+
+json WebGame::Submit(Job job, bool interrupt) {
+  std::future<json> answer = job.done.get_future();
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (shutdown_ || phase_ == Phase::Closed) return Refused("mirq-web is closing.");
+    jobs_.push_back(std::move(job));
+    if (interrupt) interrupt_ = true;
+  }
+  queued_.notify_all();
+  // The engine answers a request within milliseconds; only a stuck engine
+  // takes longer, and the game thread notices that on its own.
+  if (answer.wait_for(std::chrono::seconds(60)) != std::future_status::ready)
+    return Refused("No answer from the game; try again.");
+  return answer.get();
+}
+
+json WebGame::Play(const std::string& text) {
+  Command c = ParseCommand(text);
+  if (c.kind == CommandKind::Invalid) return Refused(c.error + ".");
+  if (c.kind != CommandKind::Move) return Refused("Type a move like 7g7f or 7776.");
+  Job job(Action::Move);
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ == Phase::Thinking) return Refused("Wait for Mirqmind's move.");
+    if (phase_ != Phase::YourTurn) return Refused("The game is over; start a new game.");
+    std::string why;
+    if (!game_.CheckMove(c, job.move, why)) return Refused("Not allowed: " + why + ".");
+  }
+  return Submit(std::move(job), false);
+}
+
+json WebGame::Buy(int kind, const int pay[3]) {
+  if (kind < FU || kind > HI) return Refused("Only pieces 1..7 (pawn ... rook) are sold.");
+  for (int i = 0; i < 3; ++i)
+    if (pay[i] < 0 || pay[i] > 9) return Refused("Each payment is one digit 0..9.");
+  Job job(Action::Buy);
+  job.kind = kind;
+  std::copy(pay, pay + 3, job.pay);
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ == Phase::Thinking) return Refused("Wait for Mirqmind's move.");
+    if (phase_ != Phase::YourTurn) return Refused("The game is over; start a new game.");
+    std::string why;
+    if (!game_.CanAfford(pay, why)) return Refused("You cannot pay that: " + why + ".");
+    if (!PaymentAccepted(kind, pay)) return Refused("Not that payment: " + PaymentRule(kind) + ".");
+  }
+  return Submit(std::move(job), false);
+}
+
+json WebGame::Hint() {
+  return Submit(Job(Action::Hint), false);
+}
+json WebGame::Resign() {
+  return Submit(Job(Action::Resign), true);
+}
+json WebGame::NewGame() {
+  return Submit(Job(Action::NewGame), true);
+}
+json WebGame::Quit() {
+  return Submit(Job(Action::Quit), true);
+}
+
+json WebGame::State(long since, double waitSeconds) {
+  std::unique_lock<std::mutex> lk(mu_);
+  const long wake = wake_;
+  changed_.wait_for(lk, std::chrono::duration<double>(waitSeconds),
+                    [&] { return version_ > since || wake_ != wake || shutdown_; });
+  return StateJson();
+}
+
+void WebGame::WakeWaiters() {
+  std::lock_guard<std::mutex> lk(mu_);
+  ++wake_;
+  changed_.notify_all();
+}
+
+bool WebGame::Over() const {
+  std::lock_guard<std::mutex> lk(mu_);
+  return phase_ == Phase::Over || phase_ == Phase::Broken;
+}
+
+bool WebGame::Closed() const {
+  std::lock_guard<std::mutex> lk(mu_);
+  return phase_ == Phase::Closed;
+}
+
+std::string WebGame::Totals() const {
+  std::lock_guard<std::mutex> lk(mu_);
+  return "Games won " + std::to_string(totals_.won) + ", lost " + std::to_string(totals_.lost) +
+         ", drawn " + std::to_string(totals_.drawn) + ".";
+}
+
+void WebGame::Shutdown() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    Job quit(Action::Quit);
+    jobs_.push_back(std::move(quit));
+    interrupt_ = true;
+  }
+  queued_.notify_all();
+  thread_.join();
+  std::lock_guard<std::mutex> lk(mu_);
+  shutdown_ = true;
+  changed_.notify_all();
+}
+
+void WebGame::Run() {
+  StartGame();
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock<std::mutex> lk(mu_);
+      queued_.wait(lk, [&] { return !jobs_.empty(); });
+      job = std::move(jobs_.front());
+      jobs_.pop_front();
+      interrupt_ = std::any_of(jobs_.begin(), jobs_.end(), [](const Job& j) {
+        return j.action == Action::Resign || j.action == Action::NewGame ||
+               j.action == Action::Quit;
+      });
+    }
+    json answer;
+    switch (job.action) {
+      case Action::Move:
+        answer = DoMove(job);
+        break;
+      case Action::Buy:
+        answer = DoBuy(job);
+        break;
+      case Action::Hint:
+        answer = DoHint();
+        break;
+      case Action::Resign:
+        if (phase_ == Phase::YourTurn || phase_ == Phase::Thinking) {
+          resigned_ = true;
+          EndGame(6, "You resigned.", false);
+          answer = Ok();
+        } else {
+          answer = Refused("The game is already over.");
+        }
+        break;
+      case Action::NewGame:
+        if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !log_.empty()) {
+          resigned_ = true;
+          EndGame(6, "You resigned.", false);
+        } else {
+          Abandon();
+        }
+        StartGame();
+        answer = Ok();
+        break;
+      case Action::Quit:
+        Close();
+        job.done.set_value(Ok());
+        return;
+    }
+    job.done.set_value(answer);
+    if (phase_ == Phase::Thinking) AwaitEngine();
+  }
+}
+
+void WebGame::StartGame() {
+  std::string why;
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    game_.Reset();
+    log_.clear();
+    emptied_.clear();
+    enginePoints_ = 0;
+    result_ = 0;
+    resigned_ = false;
+    note_.clear();
+    problem_.clear();
+    hint_.clear();
+    finalMove_.clear();
+    saveProblem_.clear();
+    ++gameNumber_;
+    phase_ = Phase::Starting;
+    if (!LoadScore((std::filesystem::path(tree_.saves) / "score.txt").string(), totals_, why))
+      saveProblem_ = why;
+    Changed();
+  }
+  why.clear();
+  bool started = files_.WriteInitial(why) && engine_.Start(tree_.engine, tree_.data, why);
+  std::lock_guard<std::mutex> lk(mu_);
+  if (!started) {
+    phase_ = Phase::Broken;
+    problem_ = why;
+  } else {
+    phase_ = Phase::YourTurn;
+  }
+  Changed();
+}
+
+json WebGame::DoMove(Job& job) {
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ != Phase::YourTurn) return Refused("Wait for Mirqmind's move.");
+    game_.NoteMoveRequest(job.move);
+  }
+  LinkReply r = link_.RequestMove(FormatMoveLine(job.move));
+  if (r.outcome == LinkOutcome::Rejected)
+    return Refused("Mirqmind refused " + Describe(job.move) + ".");
+  if (r.outcome != LinkOutcome::Accepted) {
+    if (r.outcome == LinkOutcome::GameOver)
+      EndGame(r.result, "", true);
+    else if (!interrupt_)
+      EndGame(0, "", true);
+    return Refused("The game ended.");
+  }
+  std::lock_guard<std::mutex> lk(mu_);
+  const ::Move& m = job.move;
+  game_.PlayHumanMove(m, r.points);
+  LogEntry e;
+  e.side = SELF;
+  e.ply = game_.Board().ply;
+  e.move = m;
+  e.points = r.points;
+  e.capture = m.capture != EMP;
+  e.check = InCheck(game_.Board(), ENEMY);
+  log_.push_back(e);
+  if (r.points == "100" || r.points == "010" || r.points == "001") emptied_.push_back(m.to);
+  hint_.clear();
+  note_.clear();
+  phase_ = Phase::Thinking;
+  thinkingSince_ = Clock::now();
+  Changed();
+  return Ok();
+}
+
+json WebGame::DoBuy(const Job& job) {
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ != Phase::YourTurn) return Refused("Wait for Mirqmind's move.");
+  }
+  LinkReply r = link_.RequestPurchase(FormatPurchaseLine(job.kind, job.pay));
+  if (r.outcome == LinkOutcome::Rejected)
+    return Refused("Not that payment: " + PaymentRule(job.kind) + ".");
+  if (r.outcome != LinkOutcome::Accepted) {
+    if (r.outcome == LinkOutcome::GameOver)
+      EndGame(r.result, "", true);
+    else if (!interrupt_)
+      EndGame(0, "", true);
+    return Refused("The game ended.");
+  }
+  std::lock_guard<std::mutex> lk(mu_);
+  game_.Buy(job.kind, job.pay);
+  LogEntry e;
+  e.side = SELF;
+  e.ply = game_.Board().ply + 1;
+  e.buy = true;
+  e.kind = job.kind;
+  std::copy(job.pay, job.pay + 3, e.pay);
+  log_.push_back(e);
+  note_.clear();
+  Changed();
+  return Ok();
+}
+
+json WebGame::DoHint() {
+  std::lock_guard<std::mutex> lk(mu_);
+  if (phase_ != Phase::YourTurn) return Refused("A hint is for your turn.");
+  std::vector<::Move> moves = game_.LegalMoves();
+  if (moves.empty()) return Refused("No move of yours is legal now; buy a piece to drop.");
+  hint_ = FormatUsiMove(moves.front());
+  Changed();
+  return json{{"ok", true}, {"hint", hint_}};
+}
+
+void WebGame::AwaitEngine() {
+  LinkReply reply = link_.AwaitEngineMove();
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (interrupt_) return;  // a queued resign, new game or quit takes over
+  }
+  if (reply.outcome == LinkOutcome::EngineStopped || reply.outcome == LinkOutcome::WriteFailed) {
+    EndGame(0, "", true);
+    return;
+  }
+  if (!reply.engineMove.empty()) {
+    std::lock_guard<std::mutex> lk(mu_);
+    ::Move played{};
+    std::string why;
+    if (!game_.PlayEngineMove(reply.engineMove, played, why)) {
+      problem_ = why;
+      phase_ = Phase::Broken;
+      Changed();
+      engine_.Stop();
+      return;
+    }
+    LogEntry e;
+    e.side = ENEMY;
+    e.ply = game_.Board().ply;
+    e.move = played;
+    e.capture = played.capture != EMP;
+    e.check = InCheck(game_.Board(), SELF);
+    log_.push_back(e);
+    if (KindOf(played.piece) == OU &&
+        std::find(emptied_.begin(), emptied_.end(), played.to) == emptied_.end())
+      ++enginePoints_;
+    if (reply.outcome == LinkOutcome::GameOver) finalMove_ = Describe(played);
+  }
+  if (reply.outcome == LinkOutcome::GameOver) {
+    EndGame(reply.result, "", true);
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    phase_ = Phase::YourTurn;
+    Changed();
+  }
+  AfterEngineMove();
+}
+
+// The engine ends the game right after its own move when the player has no
+// move or a position came a fourth time; and a player left with only drops
+// of pieces not bought, and no points to buy one, can never answer.
+void WebGame::AfterEngineMove() {
+  bool none, fourfold, stuck, onlyDrops;
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    none = game_.PlayerHasNoMoves();
+    fourfold = game_.FourfoldRepetition();
+    stuck = game_.PlayerIsStuck();
+    onlyDrops = game_.LegalMoves().empty();
+  }
+  if (none || fourfold) {
+    LinkReply r = link_.AwaitResult(5.0);
+    if (r.outcome == LinkOutcome::GameOver) {
+      EndGame(r.result, "", true);
+      return;
+    }
+    if (none) {
+      std::lock_guard<std::mutex> lk(mu_);
+      problem_ = "you have no legal move, but the engine did not end the game";
+      phase_ = Phase::Broken;
+      Changed();
+      engine_.Stop();
+      return;
+    }
+  }
+  if (stuck) {
+    EndGame(6,
+            "You have no move left: only drops of pieces you have not bought, and your points "
+            "cannot buy one.",
+            false);
+    return;
+  }
+  if (onlyDrops) {
+    std::lock_guard<std::mutex> lk(mu_);
+    std::string names;
+    for (int kind : game_.DropKindsThatHelp())
+      names += std::string(names.empty() ? "" : ", ") + KindWord(kind);
+    note_ = "Only a drop can answer now; buy one of: " + names + ".";
+    Changed();
+  }
+}
+
+// result 0: the engine stopped without one; the game is recorded unfinished.
+void WebGame::EndGame(int result, const std::string& note, bool engineEnds) {
+  if (result == 0) {
+    std::lock_guard<std::mutex> lk(mu_);
+    problem_ = "the engine stopped unexpectedly (exit status " +
+               std::to_string(engine_.ExitStatus()) + ")";
+  }
+  // The engine exits right after writing its result.
+  for (int i = 0; engineEnds && i < 1000 && engine_.Running(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  engine_.Stop();
+  std::lock_guard<std::mutex> lk(mu_);
+  result_ = result;
+  note_ = note;
+  phase_ = result ? Phase::Over : Phase::Broken;
+  std::string why;
+  if (!RecordGame(tree_.saves, std::time(nullptr), result, game_.UsiMoves(), totals_, why))
+    saveProblem_ = "The game was not saved: " + why;
+  Changed();
+}
+
+void WebGame::Close() {
+  Abandon();
+  std::lock_guard<std::mutex> lk(mu_);
+  phase_ = Phase::Closed;
+  Changed();
+  // Whoever still waits gets a plain refusal.
+  for (Job& j : jobs_) j.done.set_value(Refused("mirq-web is closing."));
+  jobs_.clear();
+}
+
+// Leaving a game that has no result: kept as unfinished when it had moves.
+void WebGame::Abandon() {
+  engine_.Stop();
+  std::lock_guard<std::mutex> lk(mu_);
+  if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty()) {
+    std::string why;
+    if (!RecordGame(tree_.saves, std::time(nullptr), 0, game_.UsiMoves(), totals_, why))
+      saveProblem_ = "The game was not saved: " + why;
+  }
+}

@@ -1,0 +1,142 @@
+// The game as the page reads it: everything the page draws comes from here,
+// so the page never has to know the rules.
+#include <algorithm>
+
+#include "notation.h"
+#include "position/usi.h"
+#include "session.h"
+#include "web_game.h"
+
+using nlohmann::json;
+
+namespace {
+
+const char* PhaseName(Phase p) {
+  switch (p) {
+    case Phase::Starting:
+      return "starting";
+    case Phase::YourTurn:
+      return "your-turn";
+    case Phase::Thinking:
+      return "thinking";
+    case Phase::Over:
+      return "over";
+    case Phase::Broken:
+      return "broken";
+    case Phase::Closed:
+      return "closed";
+  }
+  return "broken";
+}
+
+bool InCheck(const Position& p, int side) {
+  int king = p.King[SideIndex(side)];
+  return king != 0 && p.Map(Opponent(side))[king] != 0;
+}
+
+json MoveJson(const Move& m) {
+  return json{{"from", IsDrop(m) ? 0 : m.from},
+              {"drop", IsDrop(m) ? KindOf(m.piece) : 0},
+              {"to", m.to},
+              {"usi", FormatUsiMove(m)},
+              {"line", FormatMoveLine(m)}};
+}
+
+json Triple(const int v[3]) {
+  return json::array({v[0], v[1], v[2]});
+}
+
+// Every payment of one digit per kind of point that the player can make and
+// the table accepts for kind, cheapest first.
+json Offers(const GameState& game, int kind) {
+  json list = json::array();
+  for (int total = 1; total <= 27; ++total)
+    for (int a = 0; a <= std::min(9, game.Points(1)); ++a)
+      for (int b = 0; b <= std::min(9, game.Points(2)); ++b) {
+        int c = total - a - b;
+        if (c < 0 || c > std::min(9, game.Points(3))) continue;
+        const int pay[3] = {a, b, c};
+        if (PaymentAccepted(kind, pay)) list.push_back(Triple(pay));
+      }
+  return list;
+}
+
+}  // namespace
+
+json WebGame::StateJson() const {
+  const Position& p = game_.Board();
+  json board = json::array();
+  for (int rank = 1; rank <= 9; ++rank)
+    for (int file = 9; file >= 1; --file) board.push_back(p.Ban(MakeSquare(file, rank)));
+
+  json bought = json::array();
+  json engineBought = json::array({0, 0, 0, 0, 0, 0, 0, 0});
+  for (int kind = 0; kind <= HI; ++kind) bought.push_back(kind ? game_.Bought(kind) : 0);
+  json last = {{"you", nullptr}, {"engine", nullptr}};
+  json log = json::array();
+  for (const LogEntry& e : log_) {
+    const char* side = e.side == SELF ? "you" : "engine";
+    if (e.buy) {
+      log.push_back({{"side", side}, {"ply", e.ply}, {"buy", e.kind}, {"pay", Triple(e.pay)}});
+      continue;
+    }
+    json m = MoveJson(e.move);
+    m["side"] = side;
+    m["ply"] = e.ply;
+    m["check"] = e.check;
+    m["capture"] = e.capture ? KindOf(e.move.capture) : 0;
+    if (e.side == SELF) m["points"] = e.points;
+    // A drop of the engine's is a piece it bought that turn.
+    if (e.side == ENEMY && IsDrop(e.move))
+      engineBought[KindOf(e.move.piece)] = engineBought[KindOf(e.move.piece)].get<int>() + 1;
+    last[side] = m;
+    log.push_back(m);
+  }
+
+  json legal = json::array();
+  json offers = json::array({json::array()});
+  json prices = json::array({""});
+  if (phase_ == Phase::YourTurn) {
+    for (const Move& m : game_.LegalMoves()) legal.push_back(MoveJson(m));
+  }
+  for (int kind = FU; kind <= HI; ++kind) {
+    offers.push_back(phase_ == Phase::YourTurn ? Offers(game_, kind) : json::array());
+    prices.push_back(PaymentRule(kind));
+  }
+
+  json s = {
+      {"version", version_},
+      {"game", gameNumber_},
+      {"phase", PhaseName(phase_)},
+      {"board", board},
+      {"you",
+       {{"points", json::array({game_.Points(1), game_.Points(2), game_.Points(3)})},
+        {"bought", bought},
+        {"check", InCheck(p, SELF)}}},
+      {"engine",
+       {{"points", enginePoints_}, {"bought", engineBought}, {"check", InCheck(p, ENEMY)}}},
+      {"last", last},
+      {"legal", legal},
+      {"offers", offers},
+      {"prices", prices},
+      {"log", log},
+      {"note", note_},
+      {"hint", hint_},
+      {"problem", problem_},
+      {"saveProblem", saveProblem_},
+      {"totals", {{"won", totals_.won}, {"lost", totals_.lost}, {"drawn", totals_.drawn}}},
+  };
+  if (phase_ == Phase::Thinking)
+    s["thinking"] =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - thinkingSince_).count();
+  if (phase_ == Phase::Over || phase_ == Phase::Broken) {
+    s["result"] = {
+        {"code", result_},
+        {"word", ResultWord(result_)},
+        {"text", result_ ? ResultSentence(result_) : "The game broke off: " + problem_ + "."},
+        {"resigned", resigned_},
+        {"final", finalMove_},
+        {"plies", p.ply}};
+  }
+  return s;
+}
