@@ -28,9 +28,24 @@ struct Terms {
   int32_t protect = 0;
 };
 
+// Exchange values of the position before the move, the same for every move
+// of the list: each square is evaluated once, when first asked for.
+struct BeforeValues {
+  const Position& p;
+  int32_t value[CELL_COUNT];
+
+  explicit BeforeValues(const Position& before) : p(before) {
+    for (int32_t& v : value) v = -1;
+  }
+  int32_t At(int sq) {
+    if (value[sq] < 0) value[sq] = ExchangeValue(p, sq);
+    return value[sq];
+  }
+};
+
 // What a piece newly bearing on n means: a check, a threat against an
 // opponent piece, or cover for an own piece.
-void ScoreTarget(const Position& before, const Position& after, int side, int n, int32_t checkBonus,
+void ScoreTarget(BeforeValues& before, const Position& after, int side, int n, int32_t checkBonus,
                  Terms& t) {
   const int cell = after.Ban(n);
   if (cell == (Opponent(side) | OU)) {
@@ -38,11 +53,11 @@ void ScoreTarget(const Position& before, const Position& after, int side, int n,
   } else if (IsOpenCell(cell, side)) {
     t.gain += ExchangeValue(after, n);
   } else if (IsOwnCell(cell, side)) {
-    t.protect += ExchangeValue(before, n) - ExchangeValue(after, n);
+    t.protect += before.At(n) - ExchangeValue(after, n);
   }
 }
 
-int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
+int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values, const Move& m) {
   const Position& before = e.pos;
   const int arriving = m.promote ? (m.piece | PROMOTED) : m.piece;
   EvalState copy = e;
@@ -53,7 +68,7 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
   if (side == ENEMY) score = Wrap16(-score);
 
   int32_t risk = ExchangeValue(after, m.to);
-  if (!IsDrop(m)) risk -= ExchangeValue(before, m.from);
+  if (!IsDrop(m)) risk -= values.At(m.from);
 
   int32_t checkBonus;
   if (after.Map(Opponent(side))[m.to] == 0) checkBonus = CHECK_SAFE;
@@ -62,7 +77,7 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
 
   Terms t;
   for (int d = 0; d < DIRECTIONS; ++d)
-    if (CanStep[d][arriving]) ScoreTarget(before, after, side, m.to + Direction[d], checkBonus, t);
+    if (CanStep[d][arriving]) ScoreTarget(values, after, side, m.to + Direction[d], checkBonus, t);
 
   // Own sliders the piece was screening now reach further (no check bonus
   // here: a discovered check counts as an ordinary target).
@@ -73,12 +88,12 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
       const int cell = after.Ban(n);
       if (cell == WALL) continue;
       if (IsOpenCell(cell, side)) t.gain += ExchangeValue(after, n);
-      else if (IsOwnCell(cell, side)) t.protect += ExchangeValue(before, n) - ExchangeValue(after, n);
+      else if (IsOwnCell(cell, side)) t.protect += values.At(n) - ExchangeValue(after, n);
     }
   }
 
   for (int d = 0; d < KING_DIRECTIONS; ++d)
-    if (CanSlide[d][arriving]) ScoreTarget(before, after, side, Scan(after, m.to, Direction[d]), checkBonus, t);
+    if (CanSlide[d][arriving]) ScoreTarget(values, after, side, Scan(after, m.to, Direction[d]), checkBonus, t);
 
   score = Wrap16(score + (t.protect - risk));
   if (before.Ban(m.to) != EMP) score = Wrap16(score + CAPTURE_BONUS);
@@ -90,6 +105,7 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
 
 void OrderMoves(const EvalState& e, int side, Move* list, int count) {
   const int32_t e0 = Evaluate(e);
-  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(e, side, e0, list[i]);
+  BeforeValues values(e.pos);
+  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(e, side, e0, values, list[i]);
   std::sort(list, list + count, [](const Move& a, const Move& b) { return a.score > b.score; });
 }

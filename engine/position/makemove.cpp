@@ -130,24 +130,12 @@ int MoveFits(const Position& p, Move& m) {
   if (to >= CELL_COUNT) return 0;  // not a cell at all
   if (IsDrop(m)) {
     if (p.Ban(to) != EMP) return 0;
-    const int king = p.King[SideIndex(ENEMY)];
-    const int selfKing = p.King[SideIndex(SELF)];
-    if (m.piece == SFU) {
-      if (FileHasPiece(p, FileOf(to), SFU)) return 0;
-      if (king && to == king + 1) {
-        PinTable pins;
-        ComputePins(p, pins);
-        Position scratch = p;
-        if (PawnDropMates(scratch, SELF, to, pins)) return 0;
-      }
-    } else if (m.piece == EFU) {
-      if (FileHasPiece(p, FileOf(to), EFU)) return 0;
-      if (selfKing && to == selfKing - 1) {
-        PinTable pins;
-        ComputePins(p, pins);
-        Position scratch = p;
-        if (PawnDropMates(scratch, ENEMY, to, pins)) return 0;
-      }
+    if (m.piece == SFU || m.piece == EFU) {
+      const int side = m.piece & (SELF | ENEMY);
+      if (FileHasPiece(p, FileOf(to), m.piece)) return 0;
+      // Only a drop right in front of the other king can be a mate.
+      const int king = p.King[SideIndex(Opponent(side))];
+      if (king && to == king + (side == SELF ? 1 : -1) && PawnDropMates(p, side, to, nullptr)) return 0;
     }
     return 1;
   }

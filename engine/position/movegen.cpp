@@ -349,7 +349,7 @@ uint32_t AttackersWithPins(const Position& p, int side, int square, const int32_
   return AttackSet(p, side, square, pins, NO_BLOCK, 0);
 }
 
-bool PawnDropMates(Position& p, int side, int square, const int32_t* pins) {
+bool PawnDropMates(const Position& p, int side, int square, const int32_t* pins) {
   PinTable local;
   if (!pins) {
     ComputePins(p, local);

@@ -27,5 +27,5 @@ uint32_t Attackers(const Position& p, int side, int square);
 uint32_t AttackersWithPins(const Position& p, int side, int square, const int32_t* pins);
 
 // True if side dropping a pawn on square gives a check that cannot be
-// answered (the drop is then illegal). The position is restored on return.
-bool PawnDropMates(Position& p, int side, int square, const int32_t* pins);
+// answered (the drop is then illegal); pins may be null (computed here).
+bool PawnDropMates(const Position& p, int side, int square, const int32_t* pins);
