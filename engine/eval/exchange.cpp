@@ -5,13 +5,14 @@
 #include <utility>
 
 #include "exchange_lists.h"
+#include "position/lines.h"
 #include "position/pieces.h"
 #include "position/position.h"
 #include "position/tables.h"
 
 namespace {
 
-void Append(AttackerLists& lists, int code, int from, int target) {
+inline void Append(AttackerLists& lists, int code, int from, int target) {
   Move m{static_cast<uint8_t>(from), static_cast<uint8_t>(target), static_cast<uint8_t>(code), 0, 0, 0, 0};
   if (code & ENEMY) {
     if (lists.enemyCount < ATTACKER_ROOM) lists.enemy[lists.enemyCount++] = m;
@@ -112,9 +113,10 @@ struct ExchangeBoard {
     const int code = At(from);
     if (code == SOU || code == EOU) return !Attacked(code == SOU ? ENEMY : SELF);
     if (code == SKE || code == EKE) return true;
-    const int n = Distance(from, target);
-    if (n == 0) return false;
-    const int step = (target - from) / n;
+    // Every other attacker stands on a line through the target.
+    const int d = LineDirection(from, target);
+    if (d < 0) return false;  // the same square
+    const int step = Direction[d];
     for (int c = from + step; c != target; c += step)
       if (At(c) != EMP) return false;
     return true;
@@ -178,7 +180,9 @@ int32_t BestCaptureThreat(const Position& p, int side) {
   for (int f = 1; f <= 9; ++f)
     for (int r = 1; r <= 9; ++r) {
       const int sq = MakeSquare(f, r);
-      if (p.Ban(sq) & side) continue;
+      const int x = p.Ban(sq);
+      // Only an opponent piece that side attacks has a value.
+      if (x == EMP || (x & side) || p.Map(side)[sq] == 0) continue;
       const int32_t v = ExchangeValue(p, sq);
       if (v > best) best = v;
     }
