@@ -115,6 +115,7 @@ class Generator {
   void Normal() {
     for (int file = 1; file <= 9; ++file)
       for (int rank = 1; rank <= 9; ++rank) {
+        if (Full()) return;
         const int sq = MakeSquare(file, rank);
         const int code = p_.Ban(sq);
         if (!(code & side_)) continue;
@@ -184,20 +185,25 @@ class Generator {
     const int b = LowestBit(w);
     const bool slider = b >= SLIDE_BIT;
     const int checker = slider ? Scan(p_, king, -Direction[b - SLIDE_BIT]) : king - Direction[b];
+    // A full list takes no more moves, so each stage may stop there.
     MovesTo(checker);
+    if (Full()) return;
     KingMoves(w);
-    if (!slider) return;
+    if (!slider || Full()) return;
     const int k = -Direction[b - SLIDE_BIT];
-    for (int t = king + k; t != checker; t += k) MovesTo(t);
-    for (int t = king + k; t != checker; t += k) DropsOn(t);
+    for (int t = king + k; t != checker && !Full(); t += k) MovesTo(t);
+    for (int t = king + k; t != checker && !Full(); t += k) DropsOn(t);
   }
+
+  // Generation that stops at the first move: whether there is one at all.
+  void StopAtFirst() { limit_ = 1; }
 
  private:
   void Append(int from, int to, int piece) {
     // A list holds MAX_MOVES moves. Play stays far below that, but a set-up
     // position can pass it (many promoted sliders and full hands); further
     // moves are left out rather than written past the caller's list.
-    if (n_ == MAX_MOVES) return;
+    if (Full()) return;
     Move& m = list_[n_++];
     m.from = static_cast<uint8_t>(from);
     m.to = static_cast<uint8_t>(to);
@@ -322,6 +328,9 @@ class Generator {
   const int32_t* const pins_;
   Move* const list_;
   int n_ = 0;
+  int limit_ = MAX_MOVES;
+
+  bool Full() const { return n_ >= limit_; }
 };
 
 // No piece pinned: shared by every generation that finds no pin.
@@ -389,6 +398,21 @@ int GenerateMovesTowards(const Position& p, int side, int target, Move* list, co
   if (!pins) pins = FindPins(p, local);
   Generator g(p, side, pins, list);
   return g.NormalTowards(target) ? g.Count() : -1;
+}
+
+bool HasLegalMove(const Position& p, int side) {
+  PinTable local;
+  const int32_t* pins = FindPins(p, local);
+  Move first[1];
+  Generator g(p, side, pins, first);
+  g.StopAtFirst();
+  const int king = p.King[SideIndex(side)];
+  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
+  if (w)
+    g.Evasion(w);
+  else
+    g.Normal();
+  return g.Count() > 0;
 }
 
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins) {

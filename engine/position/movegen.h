@@ -13,6 +13,9 @@ typedef int32_t PinTable[CELL_COUNT];
 // MAX_MOVES moves are written; a position with more keeps the first ones.
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins = nullptr);
 
+// Whether side has a legal move: GenerateMoves would return a nonzero count.
+bool HasLegalMove(const Position& p, int side);
+
 // The legal moves of side, which must not be in check, in generation order,
 // except drops onto squares from which the dropped piece cannot attack
 // target. Returns -1 when the full list might not fit in MAX_MOVES.

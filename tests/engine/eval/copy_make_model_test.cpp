@@ -1,6 +1,6 @@
-// The routines that answer from the board without copying the position,
-// against the plain copy-make methods they stand for, on random playouts
-// with promotions and full hands.
+// The routines that answer from the board without copying the position or
+// listing every move, against the plain methods they stand for, on random
+// playouts with promotions and full hands.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -71,7 +71,7 @@ bool SameMoves(const Move* a, const Move* b, int n) {
   return true;
 }
 
-TEST(CopyMakeModel, ExchangeValuesAndCheckingMovesMatchOnPlayouts) {
+TEST(CopyMakeModel, ExchangeChecksAndMobilityMatchOnPlayouts) {
   std::mt19937 rng(2718);
   long squares = 0, checks = 0;
   for (int game = 0; game < 60; ++game) {
@@ -92,6 +92,7 @@ TEST(CopyMakeModel, ExchangeValuesAndCheckingMovesMatchOnPlayouts) {
         ASSERT_EQ(n, ModelChecks(e.pos, s, want)) << "checks of " << s << " in " << where;
         ASSERT_TRUE(SameMoves(got, want, n)) << "checks of " << s << " in " << where;
         checks += n;
+        ASSERT_EQ(HasLegalMove(e.pos, s), GenerateMoves(e.pos, s, want) > 0) << s << " in " << where;
       }
       Move list[MAX_MOVES];
       const int n = GenerateMoves(e.pos, side, list);
