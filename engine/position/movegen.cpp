@@ -113,18 +113,34 @@ class Generator {
   int Count() const { return n_; }
 
   void Normal() {
-    for (int file = 1; file <= 9; ++file)
-      for (int rank = 1; rank <= 9; ++rank) {
-        if (Full()) return;
-        const int sq = MakeSquare(file, rank);
-        const int code = p_.Ban(sq);
-        if (!(code & side_)) continue;
-        if (KindOf(code) == OU)
-          KingMoves(0);
-        else
-          PieceMoves(sq, code);
-      }
+    BoardMoves();
     Drops();
+  }
+
+  // Board moves of every piece of side, files 1..9 outer, ranks inner. A
+  // file's ranks 1..8 are read as one word; a byte of it holds a piece of
+  // side exactly when it has the side's bit (no wall lies on a square).
+  void BoardMoves() {
+    const uint64_t sideBytes = 0x0101010101010101ull * static_cast<uint64_t>(side_);
+    for (int file = 1; file <= 9; ++file) {
+      const int first = MakeSquare(file, 1);
+      uint64_t ranks;
+      std::memcpy(&ranks, &p_.Cells[GUARD_CELLS + first], sizeof ranks);
+      for (uint64_t own = ranks & sideBytes; own; own &= own - 1) {
+        if (Full()) return;
+        PieceOrKingMoves(first + __builtin_ctzll(own) / 8);
+      }
+      if (Full()) return;
+      if (p_.Ban(first + 8) & side_) PieceOrKingMoves(first + 8);
+    }
+  }
+
+  void PieceOrKingMoves(int sq) {
+    const int code = p_.Ban(sq);
+    if (KindOf(code) == OU)
+      KingMoves(0);
+    else
+      PieceMoves(sq, code);
   }
 
   // Normal generation with the drops limited to the squares from which the
@@ -133,16 +149,7 @@ class Generator {
   // with the other drops left out. Returns false, with nothing promised
   // about the list, when the normal list might pass MAX_MOVES.
   bool NormalTowards(int target) {
-    for (int file = 1; file <= 9; ++file)
-      for (int rank = 1; rank <= 9; ++rank) {
-        const int sq = MakeSquare(file, rank);
-        const int code = p_.Ban(sq);
-        if (!(code & side_)) continue;
-        if (KindOf(code) == OU)
-          KingMoves(0);
-        else
-          PieceMoves(sq, code);
-      }
+    BoardMoves();
     int empty = 0, kinds = 0;
     for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) empty += p_.Ban(sq) == EMP;
     for (int kind = FU; kind <= HI; ++kind) kinds += p_.Motigoma[side_ | kind] > 0;
@@ -204,14 +211,16 @@ class Generator {
     // position can pass it (many promoted sliders and full hands); further
     // moves are left out rather than written past the caller's list.
     if (Full()) return;
-    Move& m = list_[n_++];
-    m.from = static_cast<uint8_t>(from);
-    m.to = static_cast<uint8_t>(to);
-    m.piece = static_cast<uint8_t>(piece);
-    m.capture = from ? p_.Ban(to) : static_cast<uint8_t>(EMP);
-    m.promote = 0;
-    m.spare = 0;
-    m.score = 0;
+    if (!list_) {  // only counting
+      ++n_;
+      return;
+    }
+    // from, to, piece, capture, then promote, spare and score all 0: the
+    // Move's bytes in order, written as one word.
+    const uint64_t capture = from ? p_.Ban(to) : 0;
+    const uint64_t bytes = static_cast<uint64_t>(from) | static_cast<uint64_t>(to) << 8 |
+                           static_cast<uint64_t>(piece) << 16 | capture << 24;
+    std::memcpy(&list_[n_++], &bytes, sizeof bytes);
   }
 
   void Add(int from, int k, int32_t pin) {
@@ -232,6 +241,14 @@ class Generator {
     const MoveRule& r = Rules.rule[code];
     const int32_t pin = pins_[sq];
     int i = 0;
+    if (pin == 0) {  // a free piece: every offset is allowed
+      for (; i < r.steps; ++i) {
+        const int t = sq + r.offset[i];
+        if (!(p_.Ban(t) & side_)) Append(sq, t, code);
+      }
+      for (const int end = r.steps + r.slides; i < end; ++i) Slide(sq, r.offset[i], 0);
+      return;
+    }
     for (; i < r.steps; ++i) Add(sq, r.offset[i], pin);
     for (const int end = r.steps + r.slides; i < end; ++i) Slide(sq, r.offset[i], pin);
   }
@@ -413,6 +430,19 @@ bool HasLegalMove(const Position& p, int side) {
   else
     g.Normal();
   return g.Count() > 0;
+}
+
+int CountMoves(const Position& p, int side) {
+  PinTable local;
+  const int32_t* pins = FindPins(p, local);
+  Generator g(p, side, pins, nullptr);
+  const int king = p.King[SideIndex(side)];
+  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
+  if (w)
+    g.Evasion(w);
+  else
+    g.Normal();
+  return g.Count();
 }
 
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins) {

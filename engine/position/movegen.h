@@ -13,6 +13,9 @@ typedef int32_t PinTable[CELL_COUNT];
 // MAX_MOVES moves are written; a position with more keeps the first ones.
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins = nullptr);
 
+// The count GenerateMoves returns, without writing the moves.
+int CountMoves(const Position& p, int side);
+
 // Whether side has a legal move: GenerateMoves would return a nonzero count.
 bool HasLegalMove(const Position& p, int side);
 

@@ -92,7 +92,9 @@ TEST(CopyMakeModel, ExchangeChecksAndMobilityMatchOnPlayouts) {
         ASSERT_EQ(n, ModelChecks(e.pos, s, want)) << "checks of " << s << " in " << where;
         ASSERT_TRUE(SameMoves(got, want, n)) << "checks of " << s << " in " << where;
         checks += n;
-        ASSERT_EQ(HasLegalMove(e.pos, s), GenerateMoves(e.pos, s, want) > 0) << s << " in " << where;
+        const int all = GenerateMoves(e.pos, s, want);
+        ASSERT_EQ(CountMoves(e.pos, s), all) << s << " in " << where;
+        ASSERT_EQ(HasLegalMove(e.pos, s), all > 0) << s << " in " << where;
       }
       Move list[MAX_MOVES];
       const int n = GenerateMoves(e.pos, side, list);
