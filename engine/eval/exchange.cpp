@@ -13,7 +13,13 @@
 namespace {
 
 inline void Append(AttackerLists& lists, int code, int from, int target) {
-  Move m{static_cast<uint8_t>(from), static_cast<uint8_t>(target), static_cast<uint8_t>(code), 0, 0, 0, 0};
+  Move m{static_cast<uint8_t>(from),
+         static_cast<uint8_t>(target),
+         static_cast<uint8_t>(code),
+         0,
+         0,
+         0,
+         0};
   if (code & ENEMY) {
     if (lists.enemyCount < ATTACKER_ROOM) lists.enemy[lists.enemyCount++] = m;
   } else {
@@ -21,7 +27,9 @@ inline void Append(AttackerLists& lists, int code, int from, int target) {
   }
 }
 
-bool IsKing(int code) { return code == SOU || code == EOU; }
+bool IsKing(int code) {
+  return code == SOU || code == EOU;
+}
 
 // Steppers from the attack maps, then every slider behind them along the
 // same line, then knights.
@@ -134,7 +142,8 @@ struct ExchangeBoard {
 // Material after side starts capturing with its list, the other side
 // answering with its own; SELF keeps the larger, ENEMY the smaller of
 // stopping now and capturing.
-int32_t CaptureLine(ExchangeBoard& board, int side, Move* own, int ownCount, Move* other, int otherCount) {
+int32_t CaptureLine(ExchangeBoard& board, int side, Move* own, int ownCount, Move* other,
+                    int otherCount) {
   const int32_t m0 = board.material;
   int i = 0;
   while (i < ownCount && !board.Fits(own[i])) ++i;
@@ -169,9 +178,11 @@ int32_t ExchangeValue(const Position& p, int square) {
 
   ExchangeBoard board{p, square, x, {0, 0, 0}, p.material};
   if ((x & ENEMY) && lists.selfCount > 0)
-    return CaptureLine(board, SELF, lists.self, lists.selfCount, lists.enemy, lists.enemyCount) - p.material;
+    return CaptureLine(board, SELF, lists.self, lists.selfCount, lists.enemy, lists.enemyCount) -
+           p.material;
   if ((x & SELF) && lists.enemyCount > 0)
-    return p.material - CaptureLine(board, ENEMY, lists.enemy, lists.enemyCount, lists.self, lists.selfCount);
+    return p.material -
+           CaptureLine(board, ENEMY, lists.enemy, lists.enemyCount, lists.self, lists.selfCount);
   return 0;
 }
 

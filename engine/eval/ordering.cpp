@@ -10,18 +10,24 @@
 namespace {
 
 constexpr int32_t CAPTURE_BONUS = 1500;
-constexpr int32_t CHECK_SAFE = 1500;       // the checking piece cannot be taken
-constexpr int32_t CHECK_DEFENDED = 1000;   // it can be taken but is defended
-constexpr int32_t CHECK_HANGING = 500;     // it can be taken for free
+constexpr int32_t CHECK_SAFE = 1500;      // the checking piece cannot be taken
+constexpr int32_t CHECK_DEFENDED = 1000;  // it can be taken but is defended
+constexpr int32_t CHECK_HANGING = 500;    // it can be taken for free
 constexpr int32_t GAIN_DIVISOR = 10;
 
 // Ordering scores are 16-bit and wrap.
-int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v))); }
+int16_t Wrap16(int32_t v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v)));
+}
 
 // Empty or an opponent's piece: a cell side can move to.
-bool IsOpenCell(int cell, int side) { return cell != WALL && (cell & side) == 0; }
+bool IsOpenCell(int cell, int side) {
+  return cell != WALL && (cell & side) == 0;
+}
 // A piece of side.
-bool IsOwnCell(int cell, int side) { return cell != WALL && (cell & side) != 0; }
+bool IsOwnCell(int cell, int side) {
+  return cell != WALL && (cell & side) != 0;
+}
 
 struct Terms {
   int32_t gain = 0;
@@ -71,9 +77,12 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
   if (!IsDrop(m)) risk -= values.At(m.from);
 
   int32_t checkBonus;
-  if (after.Map(Opponent(side))[m.to] == 0) checkBonus = CHECK_SAFE;
-  else if (after.Map(side)[m.to] != 0) checkBonus = CHECK_DEFENDED;
-  else checkBonus = CHECK_HANGING;
+  if (after.Map(Opponent(side))[m.to] == 0)
+    checkBonus = CHECK_SAFE;
+  else if (after.Map(side)[m.to] != 0)
+    checkBonus = CHECK_DEFENDED;
+  else
+    checkBonus = CHECK_HANGING;
 
   Terms t;
   for (int d = 0; d < DIRECTIONS; ++d)
@@ -87,13 +96,16 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
       const int n = Scan(after, m.from, Direction[d]);
       const int cell = after.Ban(n);
       if (cell == WALL) continue;
-      if (IsOpenCell(cell, side)) t.gain += ExchangeValue(after, n);
-      else if (IsOwnCell(cell, side)) t.protect += values.At(n) - ExchangeValue(after, n);
+      if (IsOpenCell(cell, side))
+        t.gain += ExchangeValue(after, n);
+      else if (IsOwnCell(cell, side))
+        t.protect += values.At(n) - ExchangeValue(after, n);
     }
   }
 
   for (int d = 0; d < KING_DIRECTIONS; ++d)
-    if (CanSlide[d][arriving]) ScoreTarget(values, after, side, Scan(after, m.to, Direction[d]), checkBonus, t);
+    if (CanSlide[d][arriving])
+      ScoreTarget(values, after, side, Scan(after, m.to, Direction[d]), checkBonus, t);
 
   score = Wrap16(score + (t.protect - risk));
   if (before.Ban(m.to) != EMP) score = Wrap16(score + CAPTURE_BONUS);

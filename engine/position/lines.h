@@ -24,4 +24,6 @@ constexpr LineTable MakeLineTable() {
 
 inline constexpr LineTable LineTo = MakeLineTable();
 
-inline int LineDirection(int from, int to) { return LineTo.dir[to - from + LINE_BIAS]; }
+inline int LineDirection(int from, int to) {
+  return LineTo.dir[to - from + LINE_BIAS];
+}

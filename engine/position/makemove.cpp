@@ -37,7 +37,8 @@ inline void ClearRay(const Position& p, uint32_t* map, int start, int d) {
 
 // Adds or removes every attack of `code` standing on sq.
 inline void AddAttacks(const Position& p, uint32_t* map, int sq, int code) {
-  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1) SetRay(p, map, sq, LowestBit(set));
+  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1)
+    SetRay(p, map, sq, LowestBit(set));
   for (uint32_t set = PieceSets.step[code]; set; set &= set - 1) {
     const int d = LowestBit(set);
     const int c = sq + Direction[d];
@@ -46,7 +47,8 @@ inline void AddAttacks(const Position& p, uint32_t* map, int sq, int code) {
 }
 
 inline void RemoveAttacks(const Position& p, uint32_t* map, int sq, int code) {
-  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1) ClearRay(p, map, sq, LowestBit(set));
+  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1)
+    ClearRay(p, map, sq, LowestBit(set));
   for (uint32_t set = PieceSets.step[code]; set; set &= set - 1) {
     const int d = LowestBit(set);
     const int c = sq + Direction[d];
@@ -56,11 +58,13 @@ inline void RemoveAttacks(const Position& p, uint32_t* map, int sq, int code) {
 
 // Extends (open) or cuts (close) every slider ray of map that reaches cell c.
 inline void OpenRaysThrough(const Position& p, uint32_t* map, int c) {
-  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1) SetRay(p, map, c, LowestBit(set));
+  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1)
+    SetRay(p, map, c, LowestBit(set));
 }
 
 inline void CloseRaysThrough(const Position& p, uint32_t* map, int c) {
-  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1) ClearRay(p, map, c, LowestBit(set));
+  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1)
+    ClearRay(p, map, c, LowestBit(set));
 }
 
 // Hand keys exist for counts 1..HAND_MAX; counts beyond toggle nothing.
@@ -136,7 +140,8 @@ int MoveFits(const Position& p, Move& m) {
       if (FileHasPiece(p, FileOf(to), m.piece)) return 0;
       // Only a drop right in front of the other king can be a mate.
       const int king = p.King[SideIndex(Opponent(side))];
-      if (king && to == king + (side == SELF ? 1 : -1) && PawnDropMates(p, side, to, nullptr)) return 0;
+      if (king && to == king + (side == SELF ? 1 : -1) && PawnDropMates(p, side, to, nullptr))
+        return 0;
     }
     return 1;
   }

@@ -20,23 +20,48 @@ struct MoveRule {
 
 constexpr MoveRule RuleOf(int code) {
   switch (code) {
-    case SFU: return {1, 0, {-1}};
-    case SKY: return {0, 1, {-1}};
-    case SKE: return {2, 0, {+14, -18}};
-    case SGI: return {5, 0, {-1, -17, +15, +17, -15}};
-    case SKI: case STO: case SNY: case SNK: case SNG:
+    case SFU:
+      return {1, 0, {-1}};
+    case SKY:
+      return {0, 1, {-1}};
+    case SKE:
+      return {2, 0, {+14, -18}};
+    case SGI:
+      return {5, 0, {-1, -17, +15, +17, -15}};
+    case SKI:
+    case STO:
+    case SNY:
+    case SNK:
+    case SNG:
       return {6, 0, {-1, -17, +15, +1, -16, +16}};
-    case SKA: case EKA: return {0, 4, {+17, -17, +15, -15}};
-    case SHI: case EHI: return {0, 4, {+1, -1, -16, +16}};
-    case SUM: case EUM: return {4, 4, {+1, +16, -16, -1, +17, -17, +15, -15}};
-    case SRY: case ERY: return {4, 4, {+17, -15, -17, +15, +1, -1, -16, +16}};
-    case EFU: return {1, 0, {+1}};
-    case EKY: return {0, 1, {+1}};
-    case EKE: return {2, 0, {-14, +18}};
-    case EGI: return {5, 0, {+1, +17, -15, -17, +15}};
-    case EKI: case ETO: case ENY: case ENK: case ENG:
+    case SKA:
+    case EKA:
+      return {0, 4, {+17, -17, +15, -15}};
+    case SHI:
+    case EHI:
+      return {0, 4, {+1, -1, -16, +16}};
+    case SUM:
+    case EUM:
+      return {4, 4, {+1, +16, -16, -1, +17, -17, +15, -15}};
+    case SRY:
+    case ERY:
+      return {4, 4, {+17, -15, -17, +15, +1, -1, -16, +16}};
+    case EFU:
+      return {1, 0, {+1}};
+    case EKY:
+      return {0, 1, {+1}};
+    case EKE:
+      return {2, 0, {-14, +18}};
+    case EGI:
+      return {5, 0, {+1, +17, -15, -17, +15}};
+    case EKI:
+    case ETO:
+    case ENY:
+    case ENK:
+    case ENG:
       return {6, 0, {+1, +17, -15, -1, -16, +16}};
-    default: return {0, 0, {}};  // kings are generated apart; codes 29, 45 move nowhere
+    default:
+      return {0, 0, {}};  // kings are generated apart; codes 29, 45 move nowhere
   }
 }
 
@@ -55,7 +80,9 @@ constexpr RuleTable Rules = MakeRules();
 constexpr int NO_BLOCK = -1000;
 
 // A pinned piece may move only along its pin line.
-inline bool PinAllows(int32_t pin, int k) { return pin == 0 || pin == k || pin == -k; }
+inline bool PinAllows(int32_t pin, int k) {
+  return pin == 0 || pin == k || pin == -k;
+}
 
 // Attack set of side on square t. With pins, pieces whose pin forbids the
 // move to t are left out. `block` names a cell treated as holding a pawn of
@@ -266,8 +293,7 @@ class Generator {
     if (w & 0xFF) {
       first = LowestBit(w & 0xFF);
       const int t = king - Direction[first];
-      if (!(p_.Ban(t) & side_) && !attacked[t] &&
-          !(w >> (SLIDE_BIT + 7 - first) & 1))
+      if (!(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - first) & 1))
         Append(king, t, p_.Ban(king));
     }
     for (int d = 0; d < KING_DIRECTIONS; ++d) {
@@ -391,7 +417,8 @@ void ComputePins(const Position& p, int32_t* pins) {
       const int c = Scan(p, king, -Direction[d]);
       const int code = p.Ban(c);
       // An own piece with an enemy slider behind it on the same line.
-      if (code != WALL && (code & side) && (other[c] >> (SLIDE_BIT + d) & 1)) pins[c] = Direction[d];
+      if (code != WALL && (code & side) && (other[c] >> (SLIDE_BIT + d) & 1))
+        pins[c] = Direction[d];
     }
   }
 }

@@ -173,4 +173,6 @@ int MateDefend(const Position& p, int side, int ply, int depth, Move* work) {
   return result;
 }
 
-void ClearMateTable() { std::memset(MateTable, 0, sizeof MateTable); }
+void ClearMateTable() {
+  std::memset(MateTable, 0, sizeof MateTable);
+}
