@@ -1,24 +1,30 @@
 #include "engine_link.h"
 
+#include <algorithm>
 #include <chrono>
-#include <thread>
+
+#include "driver/folder_watch.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool IsResult(char c) { return c == '5' || c == '6' || c == '7'; }
-
-void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(EngineLink::kPollMillis)); }
+bool IsResult(char c) {
+  return c == '5' || c == '6' || c == '7';
+}
 
 }  // namespace
 
 const char* ResultWord(int result) {
   switch (result) {
-    case 5: return "won";
-    case 6: return "lost";
-    case 7: return "drawn";
-    default: return "unfinished";
+    case 5:
+      return "won";
+    case 6:
+      return "lost";
+    case 7:
+      return "drawn";
+    default:
+      return "unfinished";
   }
 }
 
@@ -31,37 +37,73 @@ int EngineLink::WrittenResult() const {
   return IsResult(c) ? c - '0' : 0;
 }
 
-LinkReply EngineLink::Stopped() const {
+LinkReply EngineLink::Over(int result) {
   LinkReply r;
-  r.result = WrittenResult();
-  r.outcome = r.result ? LinkOutcome::GameOver : LinkOutcome::EngineStopped;
+  r.outcome = LinkOutcome::GameOver;
+  r.result = result;
+  // "$enemyTe.mvdf" is complete here: the engine closes it before it
+  // writes "1" or the result.
+  std::string line;
+  if (movePending_ && files_.Read(turn::kEnemyTe, line) && line != kNoEngineMove)
+    r.engineMove = line;
+  movePending_ = false;
+  return r;
+}
+
+LinkReply EngineLink::Stopped() {
+  if (int result = WrittenResult()) return Over(result);
+  return LinkReply{};
+}
+
+LinkReply EngineLink::Wait(const std::function<bool(LinkReply&)>& done, double seconds) {
+  const Clock::time_point start = Clock::now();
+  // Watching starts before the first look, so a write between a look and
+  // the sleep after it still wakes the sleep.
+  FolderWatch watch;
+  OpenFolderWatch(watch, files_.Folder().c_str());
+  LinkReply r;
+  for (;;) {
+    // Checked before reading, so an answer written just before the engine
+    // ended is still seen.
+    bool alive = running_();
+    if (done(r)) break;
+    if (!alive) {
+      r = Stopped();
+      break;
+    }
+    double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    if (seconds >= 0 && elapsed >= seconds) {
+      r.outcome = LinkOutcome::Accepted;
+      break;
+    }
+    if (tick_) tick_(elapsed);
+    int ms = kSafetyPollMillis;
+    if (seconds >= 0) ms = std::min(ms, static_cast<int>((seconds - elapsed) * 1000) + 1);
+    WaitFolderChange(watch, ms);
+  }
+  CloseFolderWatch(watch);
   return r;
 }
 
 // The answer is final once "$setup.mvdf" reads "1" or "2": the engine
 // creates it empty, writes the point report, then the answer character.
 LinkReply EngineLink::AwaitAnswer() {
-  const Clock::time_point start = Clock::now();
-  for (;;) {
-    // Checked before reading, so an answer written just before the engine
-    // ended is still seen.
-    bool alive = running_();
-    char c = files_.FirstChar(turn::kSetup);
-    if (c == '1' || c == '2') {
-      LinkReply r;
-      r.outcome = c == '2' ? LinkOutcome::Accepted : LinkOutcome::Rejected;
-      return r;
-    }
-    if (!alive) return Stopped();
-    if (tick_) tick_(std::chrono::duration<double>(Clock::now() - start).count());
-    Pause();
-  }
+  return Wait(
+      [this](LinkReply& r) {
+        char c = files_.FirstChar(turn::kSetup);
+        if (c != '1' && c != '2') return false;
+        r.outcome = c == '2' ? LinkOutcome::Accepted : LinkOutcome::Rejected;
+        return true;
+      },
+      -1);
 }
 
 LinkReply EngineLink::RequestMove(const std::string& line) {
   if (!running_()) return Stopped();
   LinkReply r;
   r.outcome = LinkOutcome::WriteFailed;
+  if (!files_.Write(turn::kEnemyTe, kNoEngineMove)) return r;
+  movePending_ = true;
   if (!files_.Write(turn::kSetTe, line) || !files_.Write(turn::kSetup, "3")) return r;
   r = AwaitAnswer();
   if (r.outcome == LinkOutcome::Accepted && !files_.Read(turn::kPoints, r.points)) r.points.clear();
@@ -77,44 +119,28 @@ LinkReply EngineLink::RequestPurchase(const std::string& line) {
 }
 
 LinkReply EngineLink::AwaitEngineMove() {
-  const Clock::time_point start = Clock::now();
-  for (;;) {
-    bool alive = running_();
-    char c = files_.FirstChar(turn::kEnemy);
-    if (c == '1') {
-      LinkReply r;
-      r.outcome = LinkOutcome::Accepted;
-      files_.Read(turn::kEnemyTe, r.engineMove);
-      return r;
-    }
-    if (IsResult(c)) {
-      LinkReply r;
-      r.outcome = LinkOutcome::GameOver;
-      r.result = c - '0';
-      return r;
-    }
-    if (!alive) return Stopped();
-    if (tick_) tick_(std::chrono::duration<double>(Clock::now() - start).count());
-    Pause();
-  }
+  return Wait(
+      [this](LinkReply& r) {
+        char c = files_.FirstChar(turn::kEnemy);
+        if (c == '1') {
+          r.outcome = LinkOutcome::Accepted;
+          files_.Read(turn::kEnemyTe, r.engineMove);
+          movePending_ = false;
+          return true;
+        }
+        if (!IsResult(c)) return false;
+        r = Over(c - '0');
+        return true;
+      },
+      -1);
 }
 
 LinkReply EngineLink::AwaitResult(double seconds) {
-  const Clock::time_point start = Clock::now();
-  for (;;) {
-    bool alive = running_();
-    if (int result = WrittenResult()) {
-      LinkReply r;
-      r.outcome = LinkOutcome::GameOver;
-      r.result = result;
-      return r;
-    }
-    if (!alive) return Stopped();
-    if (std::chrono::duration<double>(Clock::now() - start).count() >= seconds) {
-      LinkReply r;
-      r.outcome = LinkOutcome::Accepted;
-      return r;
-    }
-    Pause();
-  }
+  return Wait(
+      [this](LinkReply& r) {
+        int result = WrittenResult();
+        if (result) r = Over(result);
+        return result != 0;
+      },
+      seconds);
 }

@@ -5,6 +5,7 @@
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
+#include "position/pieces.h"
 #include "position/position.h"
 #include "position/usi.h"
 
@@ -14,12 +15,9 @@ void FillHand(Position& p, int side, int value) {
   for (int kind = FU; kind <= HI; ++kind) p.Motigoma[side + kind] = value;
 }
 
-bool InCheck(const Position& p, int side) {
-  int king = p.King[SideIndex(side)];
-  return king != 0 && p.Map(Opponent(side))[king] != 0;
+std::string Sq(int sq) {
+  return FormatUsiSquare(sq);
 }
-
-std::string Sq(int sq) { return FormatUsiSquare(sq); }
 
 // Whether the piece on from could move to to on this board, kings and
 // pins aside: a step, a knight's jump, or a slide over empty cells.
@@ -44,7 +42,9 @@ std::string PieceWord(int code) {
 
 }  // namespace
 
-GameState::GameState() { Reset(); }
+GameState::GameState() {
+  Reset();
+}
 
 void GameState::Reset() {
   static bool keysReady = false;
@@ -57,6 +57,7 @@ void GameState::Reset() {
   std::fill(std::begin(bought_), std::end(bought_), 0);
   std::fill(std::begin(points_), std::end(points_), 0);
   history_.clear();
+  purchases_.clear();
   StartHumanTurn();
 }
 
@@ -76,6 +77,7 @@ bool GameState::Load(const std::string& sfen, std::string& why) {
   std::fill(std::begin(bought_), std::end(bought_), 0);
   std::fill(std::begin(points_), std::end(points_), 0);
   history_.clear();
+  purchases_.clear();
   StartHumanTurn();
   return true;
 }
@@ -136,20 +138,25 @@ bool GameState::CheckMove(const Command& c, Move& out, std::string& why) const {
     }
   }
   // Not legal: find the plainest reason.
-  const bool check = InCheck(pos_, SELF);
+  const bool check = InCheck(SELF);
   int target = pos_.Ban(c.to);
   if (drop) {
     int rank = RankOf(c.to);
-    if (target != EMP) why = "square " + Sq(c.to) + " is occupied";
-    else if (((c.dropKind == FU || c.dropKind == KY) && rank == 1) || (c.dropKind == KE && rank <= 2))
-      why = std::string("a ") + KindWord(c.dropKind) + " dropped on " + Sq(c.to) + " could never move";
-    else if (check) why = "your king is in check and that drop does not stop it";
+    if (target != EMP)
+      why = "square " + Sq(c.to) + " is occupied";
+    else if (((c.dropKind == FU || c.dropKind == KY) && rank == 1) ||
+             (c.dropKind == KE && rank <= 2))
+      why = std::string("a ") + KindWord(c.dropKind) + " dropped on " + Sq(c.to) +
+            " could never move";
+    else if (check)
+      why = "your king is in check and that drop does not stop it";
     else if (c.dropKind == FU) {
       bool pawnOnFile = false;
       for (int r = 1; r <= 9; ++r) pawnOnFile |= pos_.Ban(MakeSquare(FileOf(c.to), r)) == SFU;
       why = pawnOnFile ? "you already have a pawn on file " + std::to_string(FileOf(c.to))
                        : std::string("a pawn drop may not give mate");
-    } else why = "that drop is not legal";
+    } else
+      why = "that drop is not legal";
     return false;
   }
   if (target != EMP && (target & SELF)) {
@@ -158,8 +165,10 @@ bool GameState::CheckMove(const Command& c, Move& out, std::string& why) const {
   }
   if (!Reaches(pos_, c.from, c.to))
     why = "your " + PieceWord(pos_.Ban(c.from)) + " on " + Sq(c.from) + " cannot reach " + Sq(c.to);
-  else if (check) why = "your king is in check and that move does not stop it";
-  else why = "that move would leave your king in check";
+  else if (check)
+    why = "your king is in check and that move does not stop it";
+  else
+    why = "that move would leave your king in check";
   return false;
 }
 
@@ -170,9 +179,9 @@ void GameState::NoteMoveRequest(const Move& m) {
 void GameState::PlayHumanMove(const Move& m, const std::string& report) {
   if (!Make(SELF, m)) return;
   if (IsDrop(m) && bought_[KindOf(m.piece)] > 0) --bought_[KindOf(m.piece)];
-  if (report == "100") ++points_[0];
-  else if (report == "010") ++points_[1];
-  else if (report == "001") ++points_[2];
+  int point = report == "100" ? 1 : report == "010" ? 2 : report == "001" ? 3 : 0;
+  if (point) ++points_[point - 1];
+  history_.back().point = point;
 }
 
 bool GameState::PlayEngineMove(const std::string& line, Move& played, std::string& why) {
@@ -183,6 +192,7 @@ bool GameState::PlayEngineMove(const std::string& line, Move& played, std::strin
   }
   // The engine's hand is emptied at the start of its turn; a drop means it
   // bought that piece just now.
+  const Position before = pos_;
   FillHand(pos_, ENEMY, 0);
   if (dropKind != 0) pos_.Motigoma[ENEMY + dropKind] += 1;
 
@@ -201,6 +211,7 @@ bool GameState::PlayEngineMove(const std::string& line, Move& played, std::strin
   };
   Move m{};
   bool found = find(pos_, m);
+  bool promotes = false;
   // An opening-book move can promote, and the move file carries no mark for
   // it: a piece that moves as only its promoted form can has promoted then.
   int piece = from ? pos_.Ban(from) : 0;
@@ -211,17 +222,22 @@ bool GameState::PlayEngineMove(const std::string& line, Move& played, std::strin
     RebuildAttackMaps(promoted);
     if (find(promoted, m)) {
       pos_ = promoted;
-      found = true;
+      found = promotes = true;
     }
   }
   if (!found) {
+    pos_ = before;
     why = "the engine's move '" + line + "' does not fit the board shown here";
     return false;
   }
   if (!Make(ENEMY, m)) {
+    pos_ = before;
     why = "the game has reached its length limit";
     return false;
   }
+  history_.back().promotes = promotes;
+  if (dropKind != 0)
+    purchases_.push_back(Purchase{history_.size() - 1, ENEMY, dropKind, {0, 0, 0}});
   played = m;
   StartHumanTurn();
   return true;
@@ -242,6 +258,17 @@ bool GameState::CanAfford(const int pay[3], std::string& why) const {
 void GameState::Buy(int kind, const int pay[3]) {
   for (int i = 0; i < 3; ++i) points_[i] -= pay[i];
   ++bought_[kind];
+  purchases_.push_back(Purchase{history_.size(), SELF, kind, {pay[0], pay[1], pay[2]}});
+}
+
+bool GameState::InCheck(int side) const {
+  int king = pos_.King[SideIndex(side)];
+  return king != 0 && pos_.Map(Opponent(side))[king] != 0;
+}
+
+bool GameState::EngineHasNoMoves() const {
+  Move list[MAX_MOVES];
+  return GenerateMoves(pos_, ENEMY, list) == 0;
 }
 
 std::vector<int> GameState::DropKindsThatHelp() const {
@@ -258,7 +285,7 @@ std::vector<int> GameState::DropKindsThatHelp() const {
 bool GameState::CanBuyAnyOf(const std::vector<int>& kinds) const {
   int pay[3];
   for (int kind : kinds)
-    if (FindPayment(kind, points_, pay)) return true;
+    if (CheapestPayment(kind, points_, pay)) return true;
   return false;
 }
 
@@ -284,18 +311,26 @@ bool PaymentAccepted(int kind, const int pay[3]) {
   bool eachKind = a >= 1 && b >= 1 && c >= 1;
   bool threeOfOne = a >= 3 || b >= 3 || c >= 3;
   switch (kind) {
-    case FU: return sum == 1;
-    case KY: return sum == 2;
-    case KE: return a == 1 && b == 1 && c == 1;
-    case GI: return eachKind && sum == 4;
-    case KI: return sum == 4 && threeOfOne;
-    case KA: return eachKind && sum == 7;
-    case HI: return sum == 7 && threeOfOne;
-    default: return false;
+    case FU:
+      return sum == 1;
+    case KY:
+      return sum == 2;
+    case KE:
+      return a == 1 && b == 1 && c == 1;
+    case GI:
+      return eachKind && sum == 4;
+    case KI:
+      return sum == 4 && threeOfOne;
+    case KA:
+      return eachKind && sum == 7;
+    case HI:
+      return sum == 7 && threeOfOne;
+    default:
+      return false;
   }
 }
 
-bool FindPayment(int kind, const int points[3], int pay[3]) {
+bool CheapestPayment(int kind, const int points[3], int pay[3]) {
   for (int total = 1; total <= 27; ++total)
     for (int a = 0; a <= std::min(9, points[0]); ++a)
       for (int b = 0; b <= std::min(9, points[1]); ++b) {
@@ -310,15 +345,28 @@ bool FindPayment(int kind, const int points[3], int pay[3]) {
   return false;
 }
 
+int PriceOf(int kind) {
+  static const int prices[HI + 1] = {0, 1, 2, 3, 4, 4, 7, 7};
+  return kind >= FU && kind <= HI ? prices[kind] : 0;
+}
+
 std::string PaymentRule(int kind) {
   switch (kind) {
-    case FU: return "a pawn costs 1 point of any colour";
-    case KY: return "a lance costs 2 points of any colours";
-    case KE: return "a knight costs exactly 1 red, 1 green and 1 blue point";
-    case GI: return "a silver costs 4 points with at least 1 of each colour";
-    case KI: return "a gold costs 4 points with 3 or more of one colour";
-    case KA: return "a bishop costs 7 points with at least 1 of each colour";
-    case HI: return "a rook costs 7 points with 3 or more of one colour";
-    default: return "only pawns, lances, knights, silvers, golds, bishops and rooks are sold";
+    case FU:
+      return "a pawn costs 1 point of any colour";
+    case KY:
+      return "a lance costs 2 points of any colours";
+    case KE:
+      return "a knight costs 3 points, exactly one of each colour";
+    case GI:
+      return "a silver costs 4 points, at least one of each colour";
+    case KI:
+      return "a gold costs 4 points, 3 or more of one colour";
+    case KA:
+      return "a bishop costs 7 points, at least one of each colour";
+    case HI:
+      return "a rook costs 7 points, 3 or more of one colour";
+    default:
+      return "only pawns, lances, knights, silvers, golds, bishops and rooks are sold";
   }
 }

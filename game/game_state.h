@@ -13,7 +13,18 @@
 
 struct PlayedMove {
   Move move;
-  int side;  // SELF or ENEMY
+  int side;               // SELF or ENEMY
+  int point = 0;          // the point kind (1..3) the player's king picked up, else 0
+  bool promotes = false;  // an engine book move that promoted the piece on its way
+};
+
+// A piece bought. The player's payment is known; of the engine's only the
+// price, since its points are hidden.
+struct Purchase {
+  size_t beforeMove;  // bought before History()[beforeMove] was played
+  int side;           // SELF or ENEMY
+  int kind;
+  int pay[3];  // the player's points paid; all 0 for the engine
 };
 
 class GameState {
@@ -30,7 +41,12 @@ class GameState {
   int Bought(int kind) const { return bought_[kind]; }
   int Points(int pointKind) const { return points_[pointKind - 1]; }
   const std::vector<PlayedMove>& History() const { return history_; }
+  const std::vector<Purchase>& Purchases() const { return purchases_; }
   const PlayedMove* LastMove() const { return history_.empty() ? nullptr : &history_.back(); }
+  int SideToMove() const {
+    return history_.empty() || history_.back().side == ENEMY ? SELF : ENEMY;
+  }
+  bool InCheck(int side) const;
 
   // The player's legal moves now: board moves, and drops of bought kinds.
   std::vector<Move> LegalMoves() const;
@@ -57,6 +73,9 @@ class GameState {
 
   // The engine will end the game before the player moves again.
   bool PlayerHasNoMoves() const { return humanCount_ == 0; }
+  // After the player's move: the engine has no legal move (its hand as it
+  // will generate them, before it empties it).
+  bool EngineHasNoMoves() const;
   // The engine's rules leave the player only drops of pieces not bought;
   // kinds whose drop would be legal now, and whether the player's points
   // can buy one of them.
@@ -80,6 +99,7 @@ class GameState {
   int bought_[HI + 1];
   int points_[3];
   std::vector<PlayedMove> history_;
+  std::vector<Purchase> purchases_;
   Move humanList_[MAX_MOVES];
   int humanCount_ = 0;
 };
@@ -88,7 +108,10 @@ class GameState {
 // engine's answer is what counts, this serves hints and the autoplayer.
 bool PaymentAccepted(int kind, const int pay[3]);
 // A payment the points can make that the table accepts for kind (one digit
-// per kind of point), preferring the smallest; false if there is none.
-bool FindPayment(int kind, const int points[3], int pay[3]);
-// The rule for kind in one line, e.g. "a gold costs 4 points, 3 or more of one kind".
+// per kind of point), preferring the smallest; false if there is none. Not
+// the engine's own search for its payment, which tries another order.
+bool CheapestPayment(int kind, const int points[3], int pay[3]);
+// The points any accepted payment for kind adds up to (0 for no kind).
+int PriceOf(int kind);
+// The rule for kind in one line, e.g. "a gold costs 4 points, 3 or more of one colour".
 std::string PaymentRule(int kind);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "autoplay.h"
+#include "game_record.h"
 #include "prompt.h"
 #include "save_data.h"
 #include "session.h"
@@ -107,17 +108,21 @@ int main(int argc, char** argv) {
     else std::cout << "\n" << (end.note.empty() ? "" : end.note + "\n") << ResultSentence(end.result) << "\n";
 
     // A game that never started has nothing to record.
-    if (end.result || end.quit || !end.moves.empty()) {
+    if (end.result || end.quit || !end.game.History().empty()) {
       Score totals;
       std::string why;
-      if (RecordGame(tree.saves, std::time(nullptr), end.result, end.moves, totals, why))
+      GameOutcome o{end.result, Ending::None};
+      if (JudgeBoard(end.game).result == end.result) o = JudgeBoard(end.game);
+      if (end.quit) o.how = Ending::Quit;
+      if (RecordGame(tree.saves, FormatGameRecord(std::time(nullptr), end.game, o, autoplay),
+                     end.result, !autoplay, totals, why))
         std::cout << "Games won " << totals.won << ", lost " << totals.lost << ", drawn "
                   << totals.drawn << ".\n";
       else
         std::cerr << "mirq-term: the game was not saved: " << why << "\n";
     }
     if (autoplay) return end.result ? 0 : 1;
-    if (!end.problem.empty() && end.moves.empty()) {
+    if (!end.problem.empty() && end.game.History().empty()) {
       std::cout << "mirq-term plays from the game tree it sits in (" << tree.root
                 << "); scripts/play builds the whole game and starts it.\n";
       return 1;

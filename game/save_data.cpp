@@ -4,8 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine_link.h"
-
 namespace fs = std::filesystem;
 
 bool LoadScore(const std::string& path, Score& score, std::string& why) {
@@ -27,9 +25,12 @@ bool LoadScore(const std::string& path, Score& score, std::string& why) {
       why = path + " holds an unreadable line: '" + line + "'";
       return false;
     }
-    if (name == "won") score.won = static_cast<int>(count);
-    else if (name == "lost") score.lost = static_cast<int>(count);
-    else if (name == "drawn") score.drawn = static_cast<int>(count);
+    if (name == "won")
+      score.won = static_cast<int>(count);
+    else if (name == "lost")
+      score.lost = static_cast<int>(count);
+    else if (name == "drawn")
+      score.drawn = static_cast<int>(count);
   }
   return true;
 }
@@ -55,22 +56,14 @@ bool SaveScore(const std::string& path, const Score& score, std::string& why) {
   return true;
 }
 
-std::string GameRecordLine(std::time_t when, const std::string& result, const std::string& moves) {
-  char date[32] = "";
-  if (std::tm* t = std::localtime(&when)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", t);
-  std::string line = std::string(date) + " " + result + " startpos";
-  if (!moves.empty()) line += " moves " + moves;
-  return line;
-}
-
-bool RecordGame(const std::string& folder, std::time_t when, int result, const std::string& moves,
+bool RecordGame(const std::string& folder, const std::string& record, int result, bool counts,
                 Score& totals, std::string& why) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   const std::string games = (fs::path(folder) / "games.txt").string();
   {
     std::ofstream out(games, std::ios::app);
-    out << GameRecordLine(when, ResultWord(result), moves) << "\n";
+    out << record << "\n";
     out.close();
     if (!out) {
       why = "cannot append to " + games;
@@ -79,7 +72,7 @@ bool RecordGame(const std::string& folder, std::time_t when, int result, const s
   }
   const std::string scorePath = (fs::path(folder) / "score.txt").string();
   if (!LoadScore(scorePath, totals, why)) return false;
-  if (result < 5 || result > 7) return true;
+  if (result < 5 || result > 7 || !counts) return true;
   if (result == 5) ++totals.won;
   if (result == 6) ++totals.lost;
   if (result == 7) ++totals.drawn;

@@ -2,7 +2,6 @@
 // "games.txt" gets one line per game, "score.txt" the running totals.
 #pragma once
 
-#include <ctime>
 #include <string>
 
 struct Score {
@@ -19,10 +18,9 @@ bool LoadScore(const std::string& path, Score& score, std::string& why);
 // file whole.
 bool SaveScore(const std::string& path, const Score& score, std::string& why);
 
-// "2026-12-08 17:40:12 won startpos moves 7g7f 3c3d ..." for one game.
-std::string GameRecordLine(std::time_t when, const std::string& result, const std::string& moves);
-
-// Appends the game to games.txt and, for a finished game (result 5, 6 or
-// 7), counts it in score.txt. Creates the folder when needed.
-bool RecordGame(const std::string& folder, std::time_t when, int result, const std::string& moves,
+// Appends the game's record line (game_record.h) to games.txt and, for a
+// finished game (result 5, 6 or 7) that counts (not a demonstration),
+// counts it in score.txt; totals are the totals afterwards. Creates the
+// folder when needed.
+bool RecordGame(const std::string& folder, const std::string& record, int result, bool counts,
                 Score& totals, std::string& why);

@@ -92,7 +92,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
   };
   // Every way out of the loop below ends here: a result, a stop or a quit.
   auto finish = [&](const LinkReply& r) {
-    end.moves = game.UsiMoves();
+    end.game = game;
     if (!io.live) show();
     if (r.outcome == LinkOutcome::GameOver) {
       end.result = r.result;
@@ -120,7 +120,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
       if (r.outcome != LinkOutcome::Accepted) return finish(r);
       if (game.PlayerHasNoMoves()) {
         end.problem = "you have no legal move, but the engine did not end the game";
-        end.moves = game.UsiMoves();
+        end.game = game;
         engine.Stop();
         return end;
       }
@@ -134,7 +134,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
         end.note = "You have no move left: only drops of pieces you have not bought, and your "
                    "points cannot buy one.";
         end.result = 6;
-        end.moves = game.UsiMoves();
+        end.game = game;
         engine.Stop();
         if (!io.live) show();
         return end;
@@ -167,7 +167,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
       }
       case CommandKind::Quit:
         end.quit = true;
-        end.moves = game.UsiMoves();
+        end.game = game;
         engine.Stop();
         return end;
       case CommandKind::Buy: {
@@ -222,7 +222,7 @@ GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
     Move played{};
     if (!game.PlayEngineMove(reply.engineMove, played, why)) {
       end.problem = why;
-      end.moves = game.UsiMoves();
+      end.game = game;
       engine.Stop();
       return end;
     }

@@ -14,7 +14,7 @@ struct GameEnd {
   bool quit = false;     // the player left the game
   std::string problem;   // why the game broke off, when it did
   std::string note;      // how the game ended, when the engine did not say
-  std::string moves;     // the game in USI from the start position
+  GameState game;        // the game as played
 };
 
 struct SessionIo {

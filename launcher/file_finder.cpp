@@ -1,6 +1,6 @@
 #include "file_finder.h"
 
-#include "folders.h"
+#include "directory_probe.h"
 #include "platform/win32.h"
 #include "sjis_path.h"
 
@@ -27,7 +27,8 @@ bool CFileFinder::SetDirectory(const std::string& folder) {
 
 int CFileFinder::List(std::vector<std::string>& result, const std::string& pattern, int filter,
                       bool recursive) {
-  if (pattern.find_first_of(kForbiddenPatternChars) != std::string::npos) return kListForbiddenPattern;
+  if (pattern.find_first_of(kForbiddenPatternChars) != std::string::npos)
+    return kListForbiddenPattern;
   if (!DirectoryExists(m_folder)) return kListNoFolder;
   return Enumerate(result, m_folder, pattern, filter, recursive);
 }

@@ -8,27 +8,11 @@
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;
-  HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
-}
-
-bool DirectoryExists(const std::string& path) {
-  if (path.empty()) return false;
-  if (CreateDirectoryA(path.c_str(), nullptr)) {
-    RemoveDirectoryA(path.c_str());
-    return false;
-  }
-  return GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-bool DirectoryProbe(const std::string& path) {
-  if (path.empty()) return false;
-  if (!CreateDirectoryA(path.c_str(), nullptr)) return true;
-  RemoveDirectoryA(path.c_str());
-  return false;
 }
 
 bool MakeDirectories(const std::string& path) {
@@ -40,7 +24,8 @@ bool MakeDirectories(const std::string& path) {
       continue;
     }
     if (work[i] != '\\') continue;
-    if (!CreateDirectoryA(work.substr(0, i).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!CreateDirectoryA(work.substr(0, i).c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
       return false;
   }
   return true;
@@ -62,16 +47,65 @@ std::string GetModuleDirectory() {
   return path.substr(0, cut);
 }
 
-bool CopyFolderFiles(const std::string& source, const std::string& destination) {
+namespace {
+
+bool IsPartName(const std::string& path) {
+  return WildcardMatch(std::string("*") + kPartSuffix, path);
+}
+
+// The last-write time, 0 when the file is not there.
+unsigned long long LastWriteTime(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA(path.c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  FindClose(find);
+  return (static_cast<unsigned long long>(entry.ftLastWriteTime.dwHighDateTime) << 32) |
+         entry.ftLastWriteTime.dwLowDateTime;
+}
+
+}  // namespace
+
+bool CopyFileSafely(const std::string& from, const std::string& to) {
+  std::string part = to + kPartSuffix;
+  bool copied = CopyFileA(from.c_str(), part.c_str(), FALSE) != FALSE;
+  if (copied) {
+    HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    copied = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+  if (copied &&
+      MoveFileExA(part.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileA(part.c_str());
+  return false;
+}
+
+bool CopyFolderFiles(const std::string& source, const std::string& destination, CopyRule rule) {
   CFileFinder finder;
   if (!finder.SetDirectory(source)) return true;
+  // Parts left by a copy that was cut off are no saves; the old files
+  // beside them are whole.
+  CFileFinder target;
+  std::vector<std::string> stale;
+  if (target.SetDirectory(destination))
+    target.List(stale, std::string("*") + kPartSuffix, kListFiles, false);
+  for (const std::string& part : stale) DeleteFileA(part.c_str());
+
   std::vector<std::string> files;
   finder.List(files, "*", kListFiles, false);
+  bool whole = true;
   for (const std::string& file : files) {
-    std::string name = file.substr(FindLastSeparator(file));
-    CopyFileA(file.c_str(), (destination + name).c_str(), FALSE);
+    if (IsPartName(file)) continue;
+    std::string copy = destination + file.substr(FindLastSeparator(file));
+    if (rule == kCopyNewer) {
+      unsigned long long theirs = LastWriteTime(copy);
+      if (theirs != 0 && LastWriteTime(file) <= theirs)
+        continue;  // nothing older replaces something newer
+    }
+    if (!CopyFileSafely(file, copy)) whole = false;
   }
-  return true;
+  return whole;
 }
 
 namespace {

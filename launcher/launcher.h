@@ -10,6 +10,10 @@ extern const char kUnpackFailedText[];
 extern const char kUnpackFailedCaption[];
 extern const char kGameMissingText[];
 extern const char kGameMissingCaption[];
+// Shown with the unpack failure's caption; the run ends with the box's value.
+extern const char kAlreadyRunningText[];
+extern const char kSavesInFailedText[];
+extern const char kSavesBackFailedText[];
 
 bool IsExtracted(const std::string& folder);
 // 1 when the game program was started and has ended, 0 otherwise.

@@ -1,8 +1,10 @@
 #include "package.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
+#include <set>
 
 #include "file_ex.h"
 #include "folders.h"
@@ -35,15 +37,33 @@ DWORD ReadBlock(HANDLE file, void* buffer, DWORD count) {
   return done;
 }
 
-// Copies one entry's bytes in one read and one write. A size beyond the
-// bytes left in the package is refused before anything is allocated.
-bool CopyContent(HANDLE package, HANDLE output, uint32_t size, int64_t left) {
+// Reads one entry's bytes in one read. A size beyond the bytes left in
+// the package is refused before anything is allocated.
+bool ReadContent(HANDLE package, uint32_t size, int64_t left, std::unique_ptr<char[]>& content) {
   if (static_cast<int64_t>(size) > left) return false;
-  std::unique_ptr<char[]> content(new (std::nothrow) char[size]);
-  if (!content) return false;
-  if (ReadBlock(package, content.get(), size) != size) return false;
+  content.reset(new (std::nothrow) char[size > 0 ? size : 1]);
+  return content && ReadBlock(package, content.get(), size) == size;
+}
+
+bool WriteContent(HANDLE output, const char* content, uint32_t size) {
   DWORD written = 0;
-  return WriteFile(output, content.get(), size, &written, nullptr) && written == size;
+  return size == 0 || (WriteFile(output, content, size, &written, nullptr) && written == size);
+}
+
+// Creates the entry's file and writes the content read by read (an empty
+// one when read is null); a file whose content fails is deleted again.
+int WriteEntry(const std::string& path, const std::function<bool(std::unique_ptr<char[]>&)>& read,
+               uint32_t size) {
+  CHandleCloser output(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (output.Get() == INVALID_HANDLE_VALUE) return kUnpackCannotCreate;
+  std::unique_ptr<char[]> content;
+  if (size > 0 && !(read(content) && WriteContent(output.Get(), content.get(), size))) {
+    output.Close();
+    DeleteFileA(path.c_str());
+    return kUnpackBadContent;
+  }
+  return kUnpackOk;
 }
 
 }  // namespace
@@ -51,8 +71,8 @@ bool CopyContent(HANDLE package, HANDLE output, uint32_t size, int64_t left) {
 int CPackage::Unpack(const std::string& packagePath, const std::string& destination) {
   if (!FileExists(packagePath)) return kUnpackNoPackage;
   if (!DirectoryProbe(destination)) return kUnpackNoDestination;
-  CHandleCloser package(
-      CreateFileA(packagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CHandleCloser package(CreateFileA(packagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (package.Get() == INVALID_HANDLE_VALUE) return kUnpackCannotOpen;
 
   PackageHeader header;
@@ -71,36 +91,59 @@ int CPackage::Unpack(const std::string& packagePath, const std::string& destinat
   std::unique_ptr<PackageEntry[]> table(new (std::nothrow) PackageEntry[header.count]);
   if (!table && header.count > 0) return kUnpackShortTable;
   for (uint32_t i = 0; i < header.count; ++i)
-    if (ReadBlock(package.Get(), &table[i], sizeof(PackageEntry)) != sizeof(PackageEntry)) return kUnpackShortTable;
+    if (ReadBlock(package.Get(), &table[i], sizeof(PackageEntry)) != sizeof(PackageEntry))
+      return kUnpackShortTable;
   left -= static_cast<int64_t>(header.count) * static_cast<int64_t>(sizeof(PackageEntry));
 
   // Every name is checked before anything is written, so that a hostile
-  // name ("..", a drive, an unterminated field) writes nothing at all.
-  for (uint32_t i = 0; i < header.count; ++i)
+  // name ("..", a drive, a device, a second name for one file) writes
+  // nothing at all.
+  std::set<std::string> folded;
+  for (uint32_t i = 0; i < header.count; ++i) {
     if (!IsSafeEntryName(table[i].name, sizeof(table[i].name))) return kUnpackBadFolder;
+    if (!folded.insert(FoldedEntryName(table[i].name)).second) return kUnpackBadFolder;
+  }
+
+  // The start marker is written after every other entry, wherever it
+  // stands, and one left by an earlier tree goes before anything is
+  // written: a tree cut off while unpacking never counts as complete.
+  std::string marker = destination + "\\" + kStartMarkerName;
+  if (!DeleteFileA(marker.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+      GetLastError() != ERROR_PATH_NOT_FOUND)
+    return kUnpackCannotCreate;
+  const PackageEntry* markerEntry = nullptr;
+  std::unique_ptr<char[]> markerContent;
 
   for (uint32_t i = 0; i < header.count; ++i) {
     const PackageEntry& entry = table[i];
-    std::string path = destination + std::string(entry.name);
-    std::string folder = path.substr(0, FindLastSeparator(path));
-    if (!MakeDirectories(folder)) return kUnpackBadFolder;
-    CHandleCloser output(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (output.Get() == INVALID_HANDLE_VALUE) return kUnpackCannotCreate;
-    if (entry.size == 0) continue;
-    if (!CopyContent(package.Get(), output.Get(), entry.size, left)) {
-      // The entry that failed is not left behind cut short.
-      output.Close();
-      DeleteFileA(path.c_str());
-      return kUnpackBadContent;
+    auto read = [&](std::unique_ptr<char[]>& content) {
+      return ReadContent(package.Get(), entry.size, left, content);
+    };
+    if (IsStartMarker(entry.name)) {
+      markerEntry = &entry;
+      if (entry.size > 0 && !read(markerContent)) return kUnpackBadContent;
+    } else {
+      std::string path = destination + std::string(entry.name);
+      std::string folder = path.substr(0, FindLastSeparator(path));
+      if (!MakeDirectories(folder)) return kUnpackBadFolder;
+      int result = WriteEntry(path, read, entry.size);
+      if (result != kUnpackOk) return result;
     }
     left -= entry.size;
-    output.Close();
   }
-  return kUnpackOk;
+  if (markerEntry == nullptr) return kUnpackOk;
+  return WriteEntry(
+      destination + std::string(markerEntry->name),
+      [&](std::unique_ptr<char[]>& content) {
+        content = std::move(markerContent);
+        return true;
+      },
+      markerEntry->size);
 }
 
-std::string TemporaryPackagePath() { return GetTempDirectory() + "\\tmp.mpk"; }
+std::string TemporaryPackagePath() {
+  return GetTempDirectory() + "\\tmp.mpk";
+}
 
 int ExtractPayload(const std::string& ownPath, const std::string& destination) {
   std::string packagePath = TemporaryPackagePath();
@@ -129,7 +172,8 @@ int ExtractPayload(const std::string& ownPath, const std::string& destination) {
     }
     self.Seek(trailer.packageOffset, FILE_BEGIN);
     // A short read would unpack zeros as if they were the package.
-    if (self.Read(buffer.get(), trailer.packageSize) != trailer.packageSize) return kExtractCopyFailed;
+    if (self.Read(buffer.get(), trailer.packageSize) != trailer.packageSize)
+      return kExtractCopyFailed;
     CFileEx copy;
     copy.SetThrowFlag(TRUE);
     copy.Open(packagePath.c_str(), CREATE_ALWAYS, GENERIC_WRITE, 0, nullptr);

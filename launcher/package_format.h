@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sjis_path.h"
-
-const size_t kEntryNameSize = 260;
+#include "entry_name.h"
 
 struct PackageHeader {
   char magic[4];  // "TAR" and a NUL byte
@@ -38,41 +36,14 @@ static_assert(sizeof(PayloadTrailer) == 16, "payload trailer is 16 bytes");
 static_assert(offsetof(PayloadTrailer, packageSize) == 8, "package size at byte 8");
 static_assert(offsetof(PayloadTrailer, packageOffset) == 12, "package offset at byte 12");
 
+// The empty entry at the package's root whose presence marks a complete
+// tree. The unpacker writes it after every other entry, the packer stores
+// it last.
+const char kStartMarkerName[] = "start.mirq";
+
+inline bool IsStartMarker(const std::string& name) {
+  return FoldedEntryName(name) == FoldedEntryName(std::string("\\") + kStartMarkerName);
+}
+
 const char kPackageMagic[4] = {'T', 'A', 'R', '\0'};
 const char kTrailerMagic[4] = {'P', 'A', 'Y', '\0'};
-
-// An entry name may only name a file inside the destination folder: it
-// begins with "\", is NUL-terminated within its field, and its components
-// are neither empty nor "..", nor hold "/" or ":" (which would leave the
-// folder or name a drive or stream). Shift-JIS trail bytes are not
-// separators; "/" and ":" are never trail bytes, so they are refused even
-// after a lead byte, where a file system would still take them as a
-// separator or a drive mark.
-inline bool IsSafeEntryName(const char* field, size_t fieldSize) {
-  size_t length = 0;
-  while (length < fieldSize && field[length] != '\0') ++length;
-  if (length == fieldSize || length == 0 || field[0] != '\\') return false;
-  for (size_t i = 0; i < length; ++i)
-    if (field[i] == '/' || field[i] == ':') return false;
-  std::string component;
-  for (size_t i = 1; i <= length; ++i) {
-    unsigned char c = i < length ? static_cast<unsigned char>(field[i]) : '\\';
-    if (i < length && IsSjisLeadByte(c) && i + 1 < length) {
-      component += field[i];
-      component += field[++i];
-      continue;
-    }
-    if (c == '/' || c == ':') return false;
-    if (c == '\\') {
-      if (component.empty() || component == "..") return false;
-      component.clear();
-    } else {
-      component += static_cast<char>(c);
-    }
-  }
-  return true;
-}
-
-inline bool IsSafeEntryName(const std::string& name) {
-  return name.size() < kEntryNameSize && IsSafeEntryName(name.c_str(), name.size() + 1);
-}

@@ -1,7 +1,7 @@
 // The opening book: recorded game lines replayed from the start position.
 #pragma once
 
-#include "../position/types.h"
+#include "position/types.h"
 
 constexpr int BOOK_RECORD_BYTES = 512;   // 256 two-byte entries
 constexpr int BOOK_RECORD_ENTRIES = 256;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "book.h"
+#include "book/book.h"
 
 OpeningBook Book = {nullptr, 0, nullptr};
 Position BookStartPosition;

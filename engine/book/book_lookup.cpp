@@ -1,8 +1,8 @@
 // Replaying book lines from the start position to propose continuations.
 #include <cstring>
 
-#include "book.h"
-#include "book_codes.h"
+#include "book/book.h"
+#include "book/book_codes.h"
 #include "position/makemove.h"
 #include "position/position.h"
 

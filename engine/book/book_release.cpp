@@ -3,7 +3,7 @@
 // targets) release them.
 #include <cstdlib>
 
-#include "book.h"
+#include "book/book.h"
 
 void ReleaseBook(OpeningBook* node) {
   std::free(node->records);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "folder_watch.h"
+#include "parent.h"
 #include "points.h"
 #include "position/keys.h"
 #include "position/movegen.h"
@@ -71,37 +73,46 @@ TurnOutcome AnswerMoveRequest(std::FILE* setup, Move& move) {
   }
   if (f) std::fclose(f);
   std::fclose(setup);
-  WriteTurnFile(ENEMY_FILE, "0");
+  if (!WriteTurnFile(ENEMY_FILE, "0")) return EXIT_GIVE_UP;
   std::FILE* answer = CreateTurnFile(SETUP_FILE);
-  if (legal) WriteTurnFile(POINTS_FILE, HumanPickUp(move.piece, move.to));
-  std::fputs(legal ? "2" : "1", answer);
-  std::fclose(answer);
-  return legal ? MOVE_CHOSEN : NO_MOVE;
+  if (!answer) return EXIT_GIVE_UP;
+  bool written = !legal || WriteTurnFile(POINTS_FILE, HumanPickUp(move.piece, move.to));
+  written = written && std::fputs(legal ? "2" : "1", answer) >= 0;
+  if (std::fclose(answer) != 0 || !written) return EXIT_GIVE_UP;
+  return legal ? MOVE_CHOSEN : MOVE_REJECTED;
 }
 
 // Request "4": judges the purchase line; nothing else changes.
-void AnswerPurchaseRequest(std::FILE* setup) {
+TurnOutcome AnswerPurchaseRequest(std::FILE* setup) {
   char text[TURN_LINE_CHARS + 1];
   std::FILE* f = OpenTurnFile(SET_KOMA_FILE);
   bool accepted = ReadTurnLine(f, text) && CheckPurchase(text);
   if (f) std::fclose(f);
   std::fclose(setup);
-  WriteTurnFile(SETUP_FILE, accepted ? "2" : "1");
+  return WriteTurnFile(SETUP_FILE, accepted ? "2" : "1") ? REQUEST_ANSWERED : EXIT_GIVE_UP;
 }
 
-// Polls the request file until a legal move arrives; a request that was
-// just answered is followed by the next look at once.
+// Sleeps until a turn file changes and looks at the request file again,
+// until a legal move arrives; a request that was just answered is followed
+// by the next look at once. The watch is set before the first look, so a
+// request written in between still wakes the sleep.
 TurnOutcome HumanTurn(Move& move) {
-  long idle = 0;
+  FolderWatch watch;
+  OpenFolderWatch(watch, TURN_FOLDER);
+  watch.also = ParentHandle();
+  TurnOutcome t;
   for (;;) {
-    TurnOutcome t = PollHumanRequest(move);
-    if (t == MOVE_CHOSEN || t == EXIT_UNANSWERED) return t;
-    if (t == NO_REQUEST) {
-      IdlePollPause(idle++);
-    } else {
-      idle = 0;
+    // Nobody will ask again once the game program or its folder is gone.
+    if (ParentEnded() || !FolderExists(TURN_FOLDER)) {
+      t = EXIT_GIVE_UP;
+      break;
     }
+    t = PollHumanRequest(move);
+    if (t != NO_REQUEST && t != REQUEST_ANSWERED) break;
+    if (t == NO_REQUEST) WaitFolderChange(watch, SAFETY_POLL_MS);
   }
+  CloseFolderWatch(watch);
+  return t;
 }
 
 // The engine's turn: chooses, pays, writes the move and picks up.
@@ -115,17 +126,15 @@ TurnOutcome EngineTurn(MoveSelector select, Move& move) {
   move = c.move;
   char text[8];
   FormatEngineMove(move, text);
-  WriteTurnFile(ENEMY_TE_FILE, text);
+  if (!WriteTurnFile(ENEMY_TE_FILE, text)) return EXIT_GIVE_UP;
   EnginePickUp(move.piece, move.to);
-  WriteTurnFile(ENEMY_FILE, "1");
-  return MOVE_CHOSEN;
+  return WriteTurnFile(ENEMY_FILE, "1") ? MOVE_CHOSEN : EXIT_GIVE_UP;
 }
 
 int EndGame(int S, bool repetition) {
   GameResult r = DecideResult(S, repetition, Current.pos.ply, Current.pos.Kyokumen);
   char text[2] = {r.code, '\0'};
-  WriteTurnFile(ENEMY_FILE, text);
-  return r.status;
+  return WriteTurnFile(ENEMY_FILE, text) ? r.status : 1;
 }
 
 }  // namespace
@@ -136,17 +145,15 @@ TurnOutcome PollHumanRequest(Move& move) {
   int c = std::fgetc(setup);
   if (c == '3') {
     TurnOutcome t = AnswerMoveRequest(setup, move);
-    return t == NO_MOVE ? REQUEST_ANSWERED : t;
+    return t == MOVE_REJECTED ? REQUEST_ANSWERED : t;
   }
-  if (c == '4') {
-    AnswerPurchaseRequest(setup);
-    return REQUEST_ANSWERED;
-  }
+  if (c == '4') return AnswerPurchaseRequest(setup);
   std::fclose(setup);
   return NO_REQUEST;
 }
 
-EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e, const int points[POINT_KINDS]) {
+EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e,
+                              const int points[POINT_KINDS]) {
   static EvalState bought;
   EngineChoice c = {select(SearchBuffer, ENEMY, e), 0, {0, 0, 0}};
   // The engine never plays an empty move: an empty result takes no part in
@@ -200,7 +207,7 @@ int PlayGame(MoveSelector select) {
     SelectCastleTables(Current);
     Move move;
     TurnOutcome t = SideToMove == SELF ? HumanTurn(move) : EngineTurn(select, move);
-    if (t == EXIT_UNANSWERED) return 1;
+    if (t == EXIT_UNANSWERED || t == EXIT_GIVE_UP) return 1;
     if (t == NO_MOVE) return EndGame(SideToMove, false);
 
     MakeMoveEval(Current, SideToMove, move);
@@ -213,8 +220,7 @@ int PlayGame(MoveSelector select) {
     if (LegalCount == 0) return EndGame(SideToMove, false);
     // The histories end here: a game that lasts this long is a draw.
     if (Current.pos.ply >= LAST_PLY) {
-      WriteTurnFile(ENEMY_FILE, "7");
-      return 0;
+      return WriteTurnFile(ENEMY_FILE, "7") ? 0 : 1;
     }
   }
 }

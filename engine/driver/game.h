@@ -4,16 +4,16 @@
 
 #include "eval/eval.h"
 #include "points.h"
-#include "turn_files.h"
 #include "search/root.h"
+#include "turn_files.h"
 
 // Chooses the engine's move (the root search in the program; tests may
 // pass their own).
 typedef Move (*MoveSelector)(Move* pv, int side, EvalState e);
 
 // The game's state, owned by the driver for the whole run.
-extern EvalState Current;                  // the position everything happens on
-extern Move LegalMoves[MAX_MOVES];         // legal moves of the side to move
+extern EvalState Current;           // the position everything happens on
+extern Move LegalMoves[MAX_MOVES];  // legal moves of the side to move
 extern int LegalCount;
 extern Move SearchBuffer[PV_SIZE * PV_SIZE];
 extern int SideToMove;
@@ -22,17 +22,21 @@ extern int SideToMove;
 // the plain position, or of a position holding one bought piece when that
 // search returned a strictly lower score.
 struct EngineChoice {
-  Move move;                // the empty move if every search came back empty
-  int kind;                 // the kind to buy, 0 for none
+  Move move;  // the empty move if every search came back empty
+  int kind;   // the kind to buy, 0 for none
   int payment[POINT_KINDS];
 };
-EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e, const int points[POINT_KINDS]);
+EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e,
+                              const int points[POINT_KINDS]);
 
 // What a turn, or one look at the request file, came to.
 enum TurnOutcome {
   MOVE_CHOSEN,       // a move to make
   NO_MOVE,           // the engine found no move to play
   EXIT_UNANSWERED,   // a move line without two numbers: the engine stops
+  EXIT_GIVE_UP,      // the game program or its turn folder is gone, or an
+                     // answer could not be written: the engine stops
+  MOVE_REJECTED,     // a move request was answered "1"
   REQUEST_ANSWERED,  // a rejected move or a purchase was answered
   NO_REQUEST,        // the request file is missing, empty or holds no request
 };

@@ -3,6 +3,7 @@
 
 #include "book/book.h"
 #include "game.h"
+#include "parent.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ const bool bookLoaded = (LoadBook(&Book, "public.bin"), true);
 
 int main() {
   (void)bookLoaded;
+  WatchParent();
   StartUp(static_cast<unsigned>(std::time(nullptr)));
   return PlayGame(SelectMove);
 }

@@ -5,6 +5,18 @@
 #include <cstring>
 #include <thread>
 
+#ifdef _WIN32
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "folder_watch.h"
+#include "parent.h"
+
+const char* const TURN_FOLDER = "../save_data";
 const char* const SETUP_FILE = "../save_data/$setup.mvdf";
 const char* const SET_TE_FILE = "../save_data/$setTe.mvdf";
 const char* const SET_KOMA_FILE = "../save_data/$setKoma.mvdf";
@@ -12,14 +24,46 @@ const char* const POINTS_FILE = "../save_data/$points.mvdf";
 const char* const ENEMY_TE_FILE = "../save_data/$enemyTe.mvdf";
 const char* const ENEMY_FILE = "../save_data/$enemy.mvdf";
 
-void PollPause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+namespace {
 
-void IdlePollPause(long idle) {
-  constexpr long BRISK_POLLS = 200;  // about a quarter of a second
-  std::this_thread::sleep_for(std::chrono::milliseconds(idle < BRISK_POLLS ? 1 : 4));
+// Create or truncate, as "w+" does, but only a regular file.
+std::FILE* CreateRegularFile(const char* path) {
+#ifdef _WIN32
+  // Windows has no FIFOs in folders, and a folder cannot be opened.
+  return std::fopen(path, "w+");
+#else
+  int fd = open(path, O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  std::FILE* f = nullptr;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ftruncate(fd, 0) == 0) f = fdopen(fd, "w+");
+  if (!f) close(fd);
+  return f;
+#endif
 }
 
-std::FILE* OpenTurnFile(const char* path) { return std::fopen(path, "r"); }
+}  // namespace
+
+std::FILE* OpenTurnFile(const char* path) {
+#ifdef _WIN32
+  std::FILE* f = std::fopen(path, "r");
+  struct _stat st;
+  if (f && (_fstat(_fileno(f), &st) != 0 || !(st.st_mode & _S_IFREG))) {
+    std::fclose(f);
+    f = nullptr;
+  }
+  return f;
+#else
+  // Non-blocking, so that a FIFO does not wait for a writer.
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  std::FILE* f = nullptr;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) f = fdopen(fd, "r");
+  if (!f) close(fd);
+  return f;
+#endif
+}
 
 bool ReadTurnLine(std::FILE* f, char line[TURN_LINE_CHARS + 1]) {
   line[0] = '\0';
@@ -29,21 +73,29 @@ bool ReadTurnLine(std::FILE* f, char line[TURN_LINE_CHARS + 1]) {
 
 std::FILE* CreateTurnFile(const char* path) {
   // The game program may hold the file for a moment; the answer must get
-  // through, so the engine waits rather than gives up.
-  std::FILE* f;
-  while (!(f = std::fopen(path, "w+"))) PollPause();
-  return f;
+  // through, so the engine keeps trying for a while before it gives up.
+  const auto start = std::chrono::steady_clock::now();
+  for (int attempt = 0;; ++attempt) {
+    if (ParentEnded() || !FolderExists(TURN_FOLDER)) return nullptr;
+    if (std::FILE* f = CreateRegularFile(path)) return f;
+    if (std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(WRITE_RETRY_MS))
+      return nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(attempt < 100 ? 1 : 20));
+  }
 }
 
-void WriteTurnFile(const char* path, const char* text) {
+bool WriteTurnFile(const char* path, const char* text) {
   std::FILE* f = CreateTurnFile(path);
-  std::fputs(text, f);
-  std::fclose(f);
+  if (!f) return false;
+  bool written = std::fputs(text, f) >= 0;
+  return std::fclose(f) == 0 && written;
 }
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

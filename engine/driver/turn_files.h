@@ -13,25 +13,31 @@ extern const char* const POINTS_FILE;    // the point the human's king picked up
 extern const char* const ENEMY_TE_FILE;  // the engine's move
 extern const char* const ENEMY_FILE;     // engine status and game result
 
+extern const char* const TURN_FOLDER;  // "../save_data" itself
+
 constexpr int TURN_LINE_CHARS = 79;  // the engine reads at most this much of a line
 
-// A short pause between polls and between attempts to create a file.
-void PollPause();
-// The pause after the idle-th poll in a row that found no request: 1 ms
-// while a request is likely soon (just after an answer), then 4 ms, which
-// keeps an idle engine well under 2 % of a core and still answers a request
-// within a few milliseconds.
-void IdlePollPause(long idle);
+// While the human thinks the engine sleeps until a file of the turn folder
+// changes; this slow look catches what no notification reports.
+constexpr int SAFETY_POLL_MS = 100;
+// How long a turn file that cannot be created is retried before the
+// engine gives up.
+constexpr int WRITE_RETRY_MS = 10000;
 
-// Opens path for reading in text mode; null if it cannot be opened.
+// Opens path for reading in text mode; null if it cannot be opened or is
+// no regular file (a FIFO or a folder counts as missing; opening never
+// blocks).
 std::FILE* OpenTurnFile(const char* path);
 // Reads the first line (at most 79 characters) of an open file into line;
 // false if the file has no characters at all.
 bool ReadTurnLine(std::FILE* f, char line[TURN_LINE_CHARS + 1]);
-// Creates (or truncates) path for writing, retrying until it succeeds.
+// Creates (or truncates) path for writing, retrying for WRITE_RETRY_MS;
+// null when it still cannot be created, at once when the turn folder is
+// gone or the game program has ended (nothing is written then).
 std::FILE* CreateTurnFile(const char* path);
-// Creates path, writes text with no line terminator and closes it.
-void WriteTurnFile(const char* path, const char* text);
+// Creates path, writes text with no line terminator and closes it; false
+// when that could not be done.
+bool WriteTurnFile(const char* path, const char* text);
 
 // What a human move line holds: up to two hexadecimal fields of at most
 // two digits each, then an optional non-blank mark character.

@@ -1,10 +1,10 @@
 // Evaluation sums: start-up, castle selection, incremental update with each
 // move, and the score.
-#include "eval.h"
+#include "eval/eval.h"
 
 #include <cstdlib>
 
-#include "eval_tables.h"
+#include "eval/eval_tables.h"
 #include "position/makemove.h"
 #include "position/position.h"
 

@@ -1,7 +1,7 @@
 // Static evaluation kept incrementally with the position.
 #pragma once
 
-#include "../position/types.h"
+#include "position/types.h"
 
 // A Position followed by the eight evaluation sums, copied as one value.
 struct EvalState {
@@ -28,6 +28,11 @@ void InitEvaluation(EvalState& e);
 void SelectCastleTables(EvalState& e);
 void RecomputePhases(EvalState& e);
 void RecomputeKingSums(EvalState& e);
+// Castle types (SELF, ENEMY) for rook squares a, b and bishop squares d, c
+// (1 = only in hand).
+void ChooseCastleTypes(int a, int b, int d, int c, int& selfType, int& enemyType);
+// Both table totals from scratch with the active square table.
+void RecomputeTableTotals(EvalState& e);
 // Updates the eight sums for side's move, then makes the move.
 void MakeMoveEval(EvalState& e, int side, const Move& m);
 // Score from SELF's point of view.

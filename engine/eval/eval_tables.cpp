@@ -1,8 +1,9 @@
 // Constant evaluation tables: phase weights, rank values, castle shapes and
 // the two king source tables.
+#include "eval/eval_tables.h"
+
 #include <initializer_list>
 
-#include "eval_tables.h"
 #include "position/position.h"
 
 // kind:                          0  FU KY KE GI KI KA HI OU TO NY NK NG 13 UM RY

@@ -2,7 +2,7 @@
 // square and king-relation tables filled at start-up and castle selection.
 #pragma once
 
-#include "eval.h"
+#include "position/types.h"
 
 // Phase weights by kind 0..15 (code & 15, promotion kept).
 extern const int32_t PhaseAttacker[16];
@@ -44,10 +44,3 @@ inline bool IsGuard(int code) {
   int k = code & 15;
   return code < WALL && (k == GI || k == KI || (k >= 9 && k <= 13));
 }
-
-// Castle types (SELF, ENEMY) for rook squares a, b and bishop squares d, c
-// (1 = only in hand).
-void ChooseCastleTypes(int a, int b, int d, int c, int& selfType, int& enemyType);
-
-// Both table totals from scratch with the active square table.
-void RecomputeTableTotals(EvalState& e);

@@ -1,10 +1,10 @@
 // Static exchange evaluation: play out the captures on one square, cheapest
 // attacker first, each side free to stop.
-#include "exchange.h"
+#include "eval/exchange.h"
 
 #include <utility>
 
-#include "exchange_lists.h"
+#include "eval/exchange_lists.h"
 #include "position/lines.h"
 #include "position/pieces.h"
 #include "position/position.h"

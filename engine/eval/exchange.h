@@ -1,7 +1,7 @@
 // Static exchange evaluation on one square.
 #pragma once
 
-#include "../position/types.h"
+#include "position/types.h"
 
 // What the side not owning the piece on square wins by starting captures
 // there, each side free to stop; >= 0, 0 for an empty square.

@@ -2,7 +2,7 @@
 // order the exchange tries them.
 #pragma once
 
-#include "../position/types.h"
+#include "position/types.h"
 
 // One colour holds at most 8 adjacent pieces, 8 sliders lined up behind
 // them and 2 knights; both lists get the same room.

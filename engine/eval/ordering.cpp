@@ -1,10 +1,11 @@
 // Move ordering: score every move by the change of the evaluation, the
 // exchange threats it creates and removes, checks and captures, then sort.
-#include "ordering.h"
+#include "eval/ordering.h"
 
 #include <algorithm>
 
-#include "exchange.h"
+#include "eval/exchange.h"
+#include "position/pieces.h"
 #include "position/position.h"
 
 namespace {

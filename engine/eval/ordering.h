@@ -1,7 +1,7 @@
 // Move-ordering scores and the sort.
 #pragma once
 
-#include "eval.h"
+#include "eval/eval.h"
 
 // Writes each move's 16-bit score and sorts the list, highest first.
 void OrderMoves(const EvalState& e, int side, Move* list, int count);

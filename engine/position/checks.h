@@ -1,7 +1,7 @@
 // Check words: the attack-map word of one side at the other side's king.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 // The word of mover's map at the opponent's king square; nonzero means the
 // opponent's king is attacked. A side without a king is never in check.

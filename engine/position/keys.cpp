@@ -1,6 +1,6 @@
 // Hash keys drawn from the engine's own 15-bit generator, so that every
 // build and platform produces the same keys.
-#include "keys.h"
+#include "position/keys.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // Hash keys and the engine's 15-bit pseudo-random generator.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 // BoardKey[code][square] for codes 0..47 and squares 0..153 (17..153 used);
 // HandKey[code][count] for codes 0..39 and counts 0..18.

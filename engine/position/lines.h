@@ -2,7 +2,7 @@
 // exchange tests that read the board instead of making a move.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 // LineDirection(from, to): the king direction d (0..7) with to = from + n *
 // Direction[d] for some n in 1..8, else -1. The multiples of the four line

@@ -1,15 +1,15 @@
 // Copy-make: applies a move in place and keeps board, hands, material, both
 // attack maps, king squares, keys, ply and the histories exact. Also the two
 // legality tests for moves from outside the generator, and checking moves.
-#include "makemove.h"
+#include "position/makemove.h"
 
-#include "checks.h"
-#include "keys.h"
-#include "lines.h"
-#include "movegen.h"
-#include "pieces.h"
-#include "position.h"
-#include "tables.h"
+#include "position/checks.h"
+#include "position/keys.h"
+#include "position/lines.h"
+#include "position/movegen.h"
+#include "position/pieces.h"
+#include "position/position.h"
+#include "position/tables.h"
 
 namespace {
 

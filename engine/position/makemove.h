@@ -2,7 +2,7 @@
 // generator.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 // Applies a legal move of side in place, keeping every derived field exact.
 void MakeMove(Position& p, int side, const Move& m);

@@ -1,12 +1,12 @@
 // Legal move generation: board moves in board order, drops, king moves with
 // the slider-line rule, check evasions and the pawn-drop-mate test.
-#include "movegen.h"
+#include "position/movegen.h"
 
 #include <cstring>
 #include <initializer_list>
 
-#include "pieces.h"
-#include "position.h"
+#include "position/pieces.h"
+#include "position/position.h"
 
 namespace {
 

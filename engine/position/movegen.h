@@ -2,7 +2,7 @@
 // tests they share.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 // PinTable[sq]: 0 for a free piece, else the offset d such that moving by +d
 // leads toward its own king; a pinned piece moves only by multiples of d.

@@ -1,9 +1,9 @@
 // Perft by copy-make. The last ply is counted from the generator without
 // making the moves.
-#include "perft.h"
+#include "position/perft.h"
 
-#include "makemove.h"
-#include "movegen.h"
+#include "position/makemove.h"
+#include "position/movegen.h"
 
 uint64_t Perft(const Position& p, int side, int depth) {
   if (depth <= 0) return 1;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "types.h"
+#include "position/types.h"
 
 // Leaves of the legal-move tree of the given depth with side to move.
 // Depth 0 counts the position itself.

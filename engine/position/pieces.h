@@ -1,9 +1,10 @@
 // The moves of every piece code as sets of direction indexes, usable in
-// constant expressions. CanStep/CanSlide are built from these, and the hot
-// loops of attack maps and make-move iterate the sets directly.
+// constant expressions. CanStep/CanSlide are built from these at compile
+// time, and the hot loops of attack maps and make-move iterate the sets
+// directly.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 constexpr uint16_t DirBits(int a) { return static_cast<uint16_t>(1u << a); }
 
@@ -56,6 +57,44 @@ constexpr PieceSetTable MakePieceSets() {
 }
 
 inline constexpr PieceSetTable PieceSets = MakePieceSets();
+
+// The same sets unpacked by direction, for code that asks about one
+// direction at a time.
+struct DirectionFlags {
+  bool at[DIRECTIONS][64];
+};
+
+constexpr DirectionFlags UnpackByDirection(uint16_t (*set)(int)) {
+  DirectionFlags t{};
+  for (int d = 0; d < DIRECTIONS; ++d)
+    for (int c = 0; c < 64; ++c) t.at[d][c] = ((set(c) >> d) & 1) != 0;
+  return t;
+}
+
+inline constexpr DirectionFlags StepFlags = UnpackByDirection(StepSet);
+inline constexpr DirectionFlags SlideFlags = UnpackByDirection(SlideSet);
+
+// CanStep[d][code] / CanSlide[d][code]: the shogi moves in direction indexes.
+inline constexpr const bool (&CanStep)[DIRECTIONS][64] = StepFlags.at;
+inline constexpr const bool (&CanSlide)[DIRECTIONS][64] = SlideFlags.at;
+
+// Kinds that may promote: pawn, lance, knight, silver, bishop and rook.
+inline constexpr bool CanPromoteKind(int kind) {
+  return kind >= FU && kind <= HI && kind != KI;
+}
+
+// The side's promotion zone: ranks 1..3 for SELF, 7..9 for ENEMY.
+inline constexpr bool InPromotionZone(int side, int sq) {
+  return side == SELF ? RankOf(sq) <= 3 : RankOf(sq) >= 7;
+}
+
+// Whether side's board move m may carry the promotion flag: its piece can
+// promote and the move starts or ends in the zone. The generator never
+// promotes; this is the rule for moves read from people and books.
+inline bool MayPromote(int side, const Move& m) {
+  return !IsDrop(m) && CanPromoteKind(KindOf(m.piece)) &&
+         (InPromotionZone(side, m.from) || InPromotionZone(side, m.to));
+}
 
 // Lowest set bit of a nonzero word.
 inline int LowestBit(uint32_t w) { return __builtin_ctz(w); }

@@ -1,17 +1,32 @@
-// Set-up of a Position from a diagram and hands, the attack-map rebuild,
-// scans and the game-wide histories.
-#include "position.h"
+// Set-up of a Position from a diagram and hands, the start diagram, the
+// attack-map rebuild, scans and the game-wide histories.
+#include "position/position.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "checks.h"
-#include "keys.h"
-#include "pieces.h"
-#include "tables.h"
+#include "position/checks.h"
+#include "position/keys.h"
+#include "position/pieces.h"
+#include "position/tables.h"
 
 HashKey KeyHistory[HISTORY_SIZE];
 uint32_t CheckHistory[HISTORY_SIZE];
+
+// Ranks 1..9, each row from file 9 to file 1.
+// clang-format off
+const uint8_t StartDiagram[81] = {
+    EKY, EKE, EGI, EKI, EOU, EKI, EGI, EKE, EKY,
+    EFU, EFU, EFU, EFU, EFU, EFU, EFU, EFU, EFU,
+    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
+    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
+    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
+    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
+    EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP, EMP,
+    SFU, SFU, SFU, SFU, SFU, SFU, SFU, SFU, SFU,
+    SKY, SKE, SGI, SKI, SOU, SKI, SGI, SKE, SKY,
+};
+// clang-format on
 
 namespace {
 // Marks the attacks of the piece on sq in its side's map.

@@ -1,7 +1,7 @@
 // Set-up of a Position, attack maps, scans and the game-wide histories.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 // Kyokumen key after each ply, and the check word of the move that reached
 // that ply (nonzero: that move gave check).

@@ -1,7 +1,7 @@
 // Constant tables of the game: material values and piece names.
 #pragma once
 
-#include "types.h"
+#include "position/types.h"
 
 // Material by piece code; ENEMY values are negative. Promoted codes are 0 on
 // the board, and hand values are 5 % above board values.

@@ -57,10 +57,6 @@ constexpr int KING_DIRECTIONS = 8;
 constexpr int SLIDE_BIT = 16;
 extern const int Direction[DIRECTIONS];  // +17 +1 -15 +16 -16 +15 -1 -17 +14 -18 +18 -14
 
-// CanStep[d][code] / CanSlide[d][code]: the shogi moves in direction indexes.
-extern const bool CanStep[DIRECTIONS][64];
-extern const bool CanSlide[DIRECTIONS][64];
-
 // --- Limits -----------------------------------------------------------------
 constexpr int MAX_MOVES = 600;     // room of every move list
 constexpr int MAX_PLY = 32;        // search plies

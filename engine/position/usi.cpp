@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "position/movegen.h"
+#include "position/pieces.h"
 #include "position/position.h"
 
 namespace {
@@ -26,12 +27,6 @@ bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char ToUpper(char c) { return IsLower(c) ? char(c - 'a' + 'A') : c; }
 char ToLower(char c) { return IsUpper(c) ? char(c - 'A' + 'a') : c; }
-
-bool CanPromoteKind(int kind) { return kind >= FU && kind <= HI && kind != KI; }
-
-bool InPromotionZone(int side, int sq) {
-  return side == SELF ? RankOf(sq) <= 3 : RankOf(sq) >= 7;
-}
 
 // Name of a kind 1..15 for messages.
 const char* KindWord(int kind) {
@@ -56,31 +51,14 @@ std::vector<std::string> SplitFields(const std::string& text) {
   return fields;
 }
 
-// Reads the board field into diagram order. Pieces of SELF are upper case.
-bool ParseBoard(const std::string& text, uint8_t diagram[81], std::string& why) {
-  std::memset(diagram, EMP, 81);
-  int rank = 1;
-  int file = 9;  // next file to fill in this rank, 0 when the rank is full
+// Reads one rank of the board field (the text between two '/') into
+// diagram order; file is left at the next file to fill, 0 when the rank is
+// full. Pieces of SELF are upper case.
+bool ParseRank(const std::string& text, int rank, uint8_t diagram[81], int& file,
+               std::string& why) {
+  file = 9;
   bool promoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '/') {
-      if (promoted) {
-        why = "'+' not followed by a piece on rank " + std::to_string(rank);
-        return false;
-      }
-      if (file != 0) {
-        why = "rank " + std::to_string(rank) + " has only " + std::to_string(9 - file) +
-              " squares (need 9)";
-        return false;
-      }
-      if (++rank > 9) {
-        why = "the board has more than 9 ranks";
-        return false;
-      }
-      file = 9;
-      continue;
-    }
+  for (char c : text) {
     if (IsDigit(c)) {
       if (promoted || c == '0') {
         why = std::string("unexpected '") + c + "' on rank " + std::to_string(rank);
@@ -123,6 +101,30 @@ bool ParseBoard(const std::string& text, uint8_t diagram[81], std::string& why) 
   if (promoted) {
     why = "'+' not followed by a piece on rank " + std::to_string(rank);
     return false;
+  }
+  return true;
+}
+
+// Reads the board field, ranks 1..9 separated by '/', into diagram order.
+bool ParseBoard(const std::string& text, uint8_t diagram[81], std::string& why) {
+  std::memset(diagram, EMP, 81);
+  int rank = 1;
+  int file = 9;
+  for (size_t begin = 0;;) {
+    const size_t end = text.find('/', begin);
+    const std::string row = text.substr(begin, end == std::string::npos ? end : end - begin);
+    if (!ParseRank(row, rank, diagram, file, why)) return false;
+    if (end == std::string::npos) break;
+    if (file != 0) {
+      why = "rank " + std::to_string(rank) + " has only " + std::to_string(9 - file) +
+            " squares (need 9)";
+      return false;
+    }
+    if (++rank > 9) {
+      why = "the board has more than 9 ranks";
+      return false;
+    }
+    begin = end + 1;
   }
   if (rank != 9) {
     why = "the board has " + std::to_string(rank) + " ranks (need 9)";
@@ -283,41 +285,35 @@ bool ParseUsiMove(const Position& p, int side, const std::string& text, bool all
   return false;
 }
 
-bool ParseSfen(const std::string& sfen, Position& p, int& side, std::string& why) {
-  std::vector<std::string> f = SplitFields(sfen);
-  if (f.size() != 4) {
-    why = "SFEN needs 4 fields (BOARD SIDE HANDS MOVENUMBER), got " + std::to_string(f.size());
+namespace {
+
+bool ParseSide(const std::string& text, int& side, std::string& why) {
+  if (text != "b" && text != "w") {
+    why = "bad SFEN side '" + text + "' (expected b or w)";
     return false;
   }
-  uint8_t diagram[81];
-  if (!ParseBoard(f[0], diagram, why)) {
-    why = "bad SFEN board: " + why;
-    return false;
-  }
-  if (f[1] != "b" && f[1] != "w") {
-    why = "bad SFEN side '" + f[1] + "' (expected b or w)";
-    return false;
-  }
-  int toMove = f[1] == "b" ? SELF : ENEMY;
-  int32_t hand[EHI + 1];
-  if (!ParseHands(f[2], hand, why)) {
-    why = "bad SFEN hands '" + f[2] + "': " + why;
-    return false;
-  }
-  const std::string& num = f[3];
-  long moveNumber = 0;
-  bool numeric = !num.empty() && num.size() <= 6;
-  for (char c : num) {
+  side = text == "b" ? SELF : ENEMY;
+  return true;
+}
+
+bool ParseMoveNumber(const std::string& text, long& moveNumber, std::string& why) {
+  moveNumber = 0;
+  bool numeric = !text.empty() && text.size() <= 6;
+  for (char c : text) {
     numeric = numeric && IsDigit(c);
     if (numeric) moveNumber = moveNumber * 10 + (c - '0');
   }
   if (!numeric || moveNumber < 1 || moveNumber > GAME_PLY_LIMIT) {
-    why = "bad SFEN move number '" + num + "' (expected 1.." + std::to_string(GAME_PLY_LIMIT) + ")";
+    why =
+        "bad SFEN move number '" + text + "' (expected 1.." + std::to_string(GAME_PLY_LIMIT) + ")";
     return false;
   }
+  return true;
+}
 
-  // Kings: exactly one per side; the side not to move must not be in check,
-  // or the side to move could take a king, which no move list may hold.
+// Kings: exactly one per side; the side not to move must not be in check,
+// or the side to move could take a king, which no move list may hold.
+bool CheckKings(const uint8_t diagram[81], int toMove, std::string& why) {
   Position board;
   std::memset(board.Cells, WALL, sizeof board.Cells);
   int kings[2] = {0, 0};
@@ -346,16 +342,47 @@ bool ParseSfen(const std::string& sfen, Position& p, int& side, std::string& why
     why = "bad SFEN position: the side not to move is in check";
     return false;
   }
-  // Every move list holds MAX_MOVES moves; a position that fills one may
-  // have more, which no list could show, so its answers would be wrong.
-  Position set;
-  SetUp(set, int(moveNumber - 1), diagram, hand);
+  return true;
+}
+
+// Every move list holds MAX_MOVES moves; a position that fills one may
+// have more, which no list could show, so its answers would be wrong.
+bool CheckMoveCount(const Position& p, int toMove, std::string& why) {
   MoveList list;
-  if (GenerateMoves(set, toMove, list) >= MAX_MOVES) {
+  if (GenerateMoves(p, toMove, list) >= MAX_MOVES) {
     why = "bad SFEN position: " + std::to_string(MAX_MOVES) +
           " or more legal moves, more than a move list holds";
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool ParseSfen(const std::string& sfen, Position& p, int& side, std::string& why) {
+  std::vector<std::string> f = SplitFields(sfen);
+  if (f.size() != 4) {
+    why = "SFEN needs 4 fields (BOARD SIDE HANDS MOVENUMBER), got " + std::to_string(f.size());
+    return false;
+  }
+  uint8_t diagram[81];
+  if (!ParseBoard(f[0], diagram, why)) {
+    why = "bad SFEN board: " + why;
+    return false;
+  }
+  int toMove;
+  if (!ParseSide(f[1], toMove, why)) return false;
+  int32_t hand[EHI + 1];
+  if (!ParseHands(f[2], hand, why)) {
+    why = "bad SFEN hands '" + f[2] + "': " + why;
+    return false;
+  }
+  long moveNumber;
+  if (!ParseMoveNumber(f[3], moveNumber, why)) return false;
+  if (!CheckKings(diagram, toMove, why)) return false;
+  Position set;
+  SetUp(set, int(moveNumber - 1), diagram, hand);
+  if (!CheckMoveCount(set, toMove, why)) return false;
   p = set;
   side = toMove;
   return true;

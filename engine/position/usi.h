@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "types.h"
+#include "position/types.h"
 
 // "7g7f", "7g7f+", "P*5e". Returns false (with a reason) for bad text.
 // The move is checked for legality of side in p: a generated move, or, with

@@ -1,6 +1,6 @@
 // Mate search: AND/OR depth-first search over checking moves, iterative
 // deepening on the attacker's depth, results kept by board and hand.
-#include "mate.h"
+#include "search/mate.h"
 
 #include <cstring>
 

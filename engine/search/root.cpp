@@ -1,26 +1,18 @@
 // The root driver: the opening book first, else iterative deepening to a
 // fixed depth with the full root window.
-#include "root.h"
+#include "search/root.h"
 
 #include <cstring>
 
 #include "book/book.h"
 #include "position/movegen.h"
+#include "position/pieces.h"
 #include "search/search.h"
-
-int32_t DeepenSearch(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
-                     int limit) {
-  int32_t value = 0;
-  for (int d = ply + 1; d <= limit; ++d) value = Search(pv, side, e, alpha, beta, ply, d, false);
-  return value;
-}
 
 namespace {
 
 Move BookMoves[MAX_MOVES];
 int32_t BookCounts[MAX_MOVES];
-
-bool InPromotionZone(int side, int sq) { return side == SELF ? RankOf(sq) <= 3 : RankOf(sq) >= 7; }
 
 // Book lines are not checked when a book is read, so a proposal need not be
 // a move of this position at all: a piece that is not on its square, a
@@ -36,10 +28,7 @@ bool PlayableBookMove(const Position& p, const Move& m) {
   for (int i = 0; i < n; ++i) {
     const Move& g = list[i];
     if (g.from != m.from || g.to != m.to || g.piece != m.piece || g.promote) continue;
-    if (!m.promote) return true;
-    int kind = KindOf(m.piece);
-    bool promotable = kind >= FU && kind <= HI && kind != KI;
-    return !IsDrop(m) && promotable && (InPromotionZone(side, m.from) || InPromotionZone(side, m.to));
+    return !m.promote || MayPromote(side, m);
   }
   return false;
 }

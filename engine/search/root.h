@@ -1,9 +1,7 @@
 // The root driver: book first, then iterative deepening to depth 4.
 #pragma once
 
-#include "../eval/eval.h"
-
-constexpr int PV_SIZE = 32;  // PvTable is PV_SIZE x PV_SIZE moves (the 1024-move buffer)
+#include "search/search.h"
 
 // pv points to PV_SIZE * PV_SIZE moves. Returns PvTable[0][0] (all 8 bytes,
 // score included), or the book's choice; the empty move if nothing was found.
@@ -13,5 +11,3 @@ Move SelectMove(Move* pv, int side, EvalState e);
 // of candidates, or 0 when none is a move that the side to move at that
 // ply (SELF at even plies) may make in p.
 int AskBook(const Position& p, Move* choice);
-int32_t DeepenSearch(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
-                     int limit);

@@ -1,7 +1,7 @@
 // The main search. Repetition is judged only one ply below the root; leaves
 // are the static evaluation plus the best capture the side to move could
 // start; plies 0 and 1 first ask the mate search.
-#include "search.h"
+#include "search/search.h"
 
 #include <algorithm>
 
@@ -10,7 +10,6 @@
 #include "position/movegen.h"
 #include "position/position.h"
 #include "search/mate.h"
-#include "search/root.h"
 #include "search/tt.h"
 
 Move CurrentLine[MAX_PLY];
@@ -86,6 +85,13 @@ void SearchMove(Node& n, const Move& m, int32_t bound) {
 
 }  // namespace
 
+int32_t DeepenSearch(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
+                     int limit) {
+  int32_t value = 0;
+  for (int d = ply + 1; d <= limit; ++d) value = Search(pv, side, e, alpha, beta, ply, d, false);
+  return value;
+}
+
 int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
                int limit, bool deepen) {
   ++SearchNodes;
@@ -121,7 +127,8 @@ int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t be
     pv[ply * PV_SIZE + ply + 1] = Move{};
     n.best = VALUE_MATE;
   } else {
-    int count = HashMoves(pv, side, ply, moves, e.pos);
+    const Move reply = ply > 1 ? pv[(ply - 1) * PV_SIZE + ply] : Move{};
+    int count = HashMoves(e.pos, side, reply, moves);
     OrderMoves(e, side, moves, count);
     for (int i = 0; i < count && n.best < beta; ++i) {
       if (IsEmptyMove(moves[i])) continue;
@@ -141,6 +148,6 @@ int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t be
     }
   }
 
-  StoreTable(e.pos, ply, limit, alpha, beta, n.best, pv);
+  StoreTable(e.pos, ply, limit, alpha, beta, n.best, pv[ply * PV_SIZE + ply]);
   return n.best;
 }

@@ -1,7 +1,10 @@
-// The main search: fail-soft negamax alpha-beta with copy-make.
+// The main search: fail-soft negamax alpha-beta with copy-make, and the
+// iterative deepening that drives it.
 #pragma once
 
 #include "eval/eval.h"
+
+constexpr int PV_SIZE = 32;  // PvTable is PV_SIZE x PV_SIZE moves (the 1024-move buffer)
 
 // Special values, from the view of the side to move.
 constexpr int32_t VALUE_START = -1000000;     // a node's best before any move
@@ -22,6 +25,11 @@ extern Move CurrentLine[MAX_PLY];
 // pv points to the PvTable (PV_SIZE x PV_SIZE moves). e is read only.
 int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
                int limit, bool deepen);
+
+// Searches the node with depth limits ply + 1 .. limit in turn, without
+// deepening again inside; returns the value of the last.
+int32_t DeepenSearch(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t beta, int ply,
+                     int limit);
 
 // Calls of Search since start (for tools).
 extern uint64_t SearchNodes;

@@ -1,11 +1,10 @@
 // Transposition table: probe, store with its replacement rule, hash moves,
 // and the trace written when the root's own store is refused.
-#include "tt.h"
+#include "search/tt.h"
 
 #include <cstring>
 
 #include "position/makemove.h"
-#include "search/root.h"
 
 TranspositionEntry TranspositionTable[TT_SIZE];
 FILE* SearchTrace = stdout;
@@ -32,7 +31,7 @@ int ProbeTable(const Position& p, int ply, int limit, int32_t alpha, int32_t bet
 }
 
 bool StoreTable(const Position& p, int ply, int limit, int32_t alpha, int32_t beta, int32_t best,
-                const Move* pv) {
+                const Move& line) {
   TranspositionEntry& slot = TableSlot(p.Kyokumen);
   TranspositionEntry t = slot;
   if (t.key == p.Kyokumen) {
@@ -42,7 +41,7 @@ bool StoreTable(const Position& p, int ply, int limit, int32_t alpha, int32_t be
     if (t.gamePly - t.ply == p.ply - ply && t.depthLeft > limit - ply) {
       if (ply == 0) {
         char text[16];
-        int n = FormatTraceMove(pv[0], text);
+        int n = FormatTraceMove(line, text);
         std::fwrite(text, 1, n, SearchTrace);
         std::fflush(SearchTrace);
       }
@@ -51,7 +50,7 @@ bool StoreTable(const Position& p, int ply, int limit, int32_t alpha, int32_t be
     t.key = p.Kyokumen;
     t.second = Move{};
   }
-  t.best = best > alpha ? pv[ply * PV_SIZE + ply] : Move{};
+  t.best = best > alpha ? line : Move{};
   if (IsEmptyMove(t.best)) t.best = Move{};
   t.value = best;
   t.bound = best <= alpha ? BOUND_UPPER : (best >= beta ? BOUND_LOWER : BOUND_EXACT);
@@ -62,7 +61,7 @@ bool StoreTable(const Position& p, int ply, int limit, int32_t alpha, int32_t be
   return true;
 }
 
-int HashMoves(const Move* pv, int side, int ply, Move* buf, const Position& p) {
+int HashMoves(const Position& p, int side, const Move& reply, Move* buf) {
   const TranspositionEntry& t = TableSlot(p.Kyokumen);
   if (t.key != p.Kyokumen) return 0;
   if (((t.gamePly ^ p.ply) & 1) != 0) return 0;
@@ -71,10 +70,8 @@ int HashMoves(const Move* pv, int side, int ply, Move* buf, const Position& p) {
   if (!IsEmptyMove(m) && IsLegal(p, side, m)) buf[n++] = m;
   m = t.second;
   if (!IsEmptyMove(m) && IsLegal(p, side, m)) buf[n++] = m;
-  if (ply > 1) {
-    m = pv[(ply - 1) * PV_SIZE + ply];
-    if (!IsEmptyMove(m) && IsLegal(p, side, m)) buf[n++] = m;
-  }
+  m = reply;
+  if (!IsEmptyMove(m) && IsLegal(p, side, m)) buf[n++] = m;
   return n;
 }
 

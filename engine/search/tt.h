@@ -48,14 +48,17 @@ constexpr int PROBE_CUT = 2;   // the node returns *value at once
 int ProbeTable(const Position& p, int ply, int limit, int32_t alpha, int32_t beta, int32_t* value);
 
 // Stores a searched node (alpha and beta as the node was entered with);
-// pv is the PvTable (PV_SIZE x PV_SIZE). Returns false when the store was
-// refused; at ply 0 the refusal writes PvTable[0][0] to SearchTrace.
+// line is the node's principal-variation move (PvTable row ply, column
+// ply), kept as the best move when best > alpha. Returns false when the
+// store was refused; at ply 0 the refusal writes line to SearchTrace.
 bool StoreTable(const Position& p, int ply, int limit, int32_t alpha, int32_t beta, int32_t best,
-                const Move* pv);
+                const Move& line);
 
 // Writes up to three legal candidate moves for side into buf: the stored
-// best and second moves, then the parent's principal-variation reply.
-int HashMoves(const Move* pv, int side, int ply, Move* buf, const Position& p);
+// best and second moves, then reply, the parent's principal-variation
+// reply at this ply (PvTable row ply - 1, column ply; empty at plies 0 and
+// 1, where there is none).
+int HashMoves(const Position& p, int side, const Move& reply, Move* buf);
 
 // Where the refused-store trace goes: standard output in the engine; the
 // analysis tool points it at standard error.

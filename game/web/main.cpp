@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     else if (!server.PageSeen(idle))
       reason = "No page has been open for a while.";
   }
-  game.Shutdown();
+  game.Shutdown(gSignal ? Ending::Interrupted : Ending::Quit);
   server.Stop();
   std::cout << reason << " " << game.Totals() << "\n";
   return 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include "game_record.h"
+#include "hint.h"
 #include "notation.h"
 #include "position/usi.h"
 #include "session.h"
@@ -30,6 +32,18 @@ std::string Describe(const Move& m) {
 }
 
 }  // namespace
+
+std::string HintText(const ::Hint& h) {
+  if (IsEmptyMove(h.move)) return "";
+  std::string text;
+  if (h.buyKind)
+    text = std::string("buy a ") + KindWord(h.buyKind) + " (" + std::to_string(h.pay[0]) +
+           " red, " + std::to_string(h.pay[1]) + " green, " + std::to_string(h.pay[2]) +
+           " blue), then ";
+  return text + Describe(h.move);
+}
+
+namespace {}  // namespace
 
 WebGame::WebGame(GameTree tree)
     : tree_(std::move(tree)),
@@ -72,6 +86,9 @@ json WebGame::Submit(Job job, bool interrupt) {
 json WebGame::Play(const std::string& text) {
   Command c = ParseCommand(text);
   if (c.kind == CommandKind::Invalid) return Refused(c.error + ".");
+  // The terminal's other words work here too, where they make sense.
+  if (c.kind == CommandKind::Buy) return Buy(c.buyKind, c.pay);
+  if (c.kind == CommandKind::Quit) return Quit();
   if (c.kind != CommandKind::Move) return Refused("Type a move like 7g7f or 7776.");
   Job job(Action::Move);
   {
@@ -80,6 +97,8 @@ json WebGame::Play(const std::string& text) {
     if (phase_ != Phase::YourTurn) return Refused("The game is over; start a new game.");
     std::string why;
     if (!game_.CheckMove(c, job.move, why)) return Refused("Not allowed: " + why + ".");
+    job.ply = game_.Board().ply;
+    job.gameNumber = gameNumber_;
   }
   return Submit(std::move(job), false);
 }
@@ -98,13 +117,20 @@ json WebGame::Buy(int kind, const int pay[3]) {
     std::string why;
     if (!game_.CanAfford(pay, why)) return Refused("You cannot pay that: " + why + ".");
     if (!PaymentAccepted(kind, pay)) return Refused("Not that payment: " + PaymentRule(kind) + ".");
+    job.ply = game_.Board().ply;
+    job.gameNumber = gameNumber_;
   }
   return Submit(std::move(job), false);
 }
 
 json WebGame::Hint() {
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ != Phase::YourTurn) return Refused("A hint is for your turn.");
+  }
   return Submit(Job(Action::Hint), false);
 }
+
 json WebGame::Resign() {
   return Submit(Job(Action::Resign), true);
 }
@@ -113,6 +139,10 @@ json WebGame::NewGame() {
 }
 json WebGame::Quit() {
   return Submit(Job(Action::Quit), true);
+}
+
+bool WebGame::Stale(const Job& job) const {
+  return job.ply != game_.Board().ply || job.gameNumber != gameNumber_;
 }
 
 json WebGame::State(long since, double waitSeconds) {
@@ -145,11 +175,12 @@ std::string WebGame::Totals() const {
          ", drawn " + std::to_string(totals_.drawn) + ".";
 }
 
-void WebGame::Shutdown() {
+void WebGame::Shutdown(Ending how) {
   if (!thread_.joinable()) return;
   {
     std::lock_guard<std::mutex> lk(mu_);
     Job quit(Action::Quit);
+    quit.how = how;
     jobs_.push_back(std::move(quit));
     interrupt_ = true;
   }
@@ -187,8 +218,7 @@ void WebGame::Run() {
         break;
       case Action::Resign:
         if (phase_ == Phase::YourTurn || phase_ == Phase::Thinking) {
-          resigned_ = true;
-          EndGame(6, "You resigned.", false);
+          EndGame({6, Ending::Resigned}, false);
           answer = Ok();
         } else {
           answer = Refused("The game is already over.");
@@ -196,16 +226,15 @@ void WebGame::Run() {
         break;
       case Action::NewGame:
         if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !log_.empty()) {
-          resigned_ = true;
-          EndGame(6, "You resigned.", false);
+          EndGame({6, Ending::Resigned}, false);
         } else {
-          Abandon();
+          Abandon(Ending::Quit);
         }
         StartGame();
         answer = Ok();
         break;
       case Action::Quit:
-        Close();
+        Close(job.how);
         job.done.set_value(Ok());
         return;
     }
@@ -222,11 +251,10 @@ void WebGame::StartGame() {
     log_.clear();
     emptied_.clear();
     enginePoints_ = 0;
-    result_ = 0;
-    resigned_ = false;
+    outcome_ = GameOutcome{};
     note_.clear();
     problem_.clear();
-    hint_.clear();
+    hint_ = ::Hint{};
     finalMove_.clear();
     saveProblem_.clear();
     ++gameNumber_;
@@ -251,6 +279,7 @@ json WebGame::DoMove(Job& job) {
   {
     std::lock_guard<std::mutex> lk(mu_);
     if (phase_ != Phase::YourTurn) return Refused("Wait for Mirqmind's move.");
+    if (Stale(job)) return Refused("That move was for an earlier position.");
     game_.NoteMoveRequest(job.move);
   }
   LinkReply r = link_.RequestMove(FormatMoveLine(job.move));
@@ -258,9 +287,9 @@ json WebGame::DoMove(Job& job) {
     return Refused("Mirqmind refused " + Describe(job.move) + ".");
   if (r.outcome != LinkOutcome::Accepted) {
     if (r.outcome == LinkOutcome::GameOver)
-      EndGame(r.result, "", true);
+      EndGame(EngineOutcome(r.result, game_), true);
     else if (!interrupt_)
-      EndGame(0, "", true);
+      EndGame({0, Ending::BrokenOff}, true);
     return Refused("The game ended.");
   }
   std::lock_guard<std::mutex> lk(mu_);
@@ -275,7 +304,7 @@ json WebGame::DoMove(Job& job) {
   e.check = InCheck(game_.Board(), ENEMY);
   log_.push_back(e);
   if (r.points == "100" || r.points == "010" || r.points == "001") emptied_.push_back(m.to);
-  hint_.clear();
+  hint_ = ::Hint{};
   note_.clear();
   phase_ = Phase::Thinking;
   thinkingSince_ = Clock::now();
@@ -287,15 +316,19 @@ json WebGame::DoBuy(const Job& job) {
   {
     std::lock_guard<std::mutex> lk(mu_);
     if (phase_ != Phase::YourTurn) return Refused("Wait for Mirqmind's move.");
+    if (Stale(job)) return Refused("That purchase was for an earlier position.");
+    // An earlier purchase in the queue may have spent the points.
+    std::string why;
+    if (!game_.CanAfford(job.pay, why)) return Refused("You cannot pay that: " + why + ".");
   }
   LinkReply r = link_.RequestPurchase(FormatPurchaseLine(job.kind, job.pay));
   if (r.outcome == LinkOutcome::Rejected)
     return Refused("Not that payment: " + PaymentRule(job.kind) + ".");
   if (r.outcome != LinkOutcome::Accepted) {
     if (r.outcome == LinkOutcome::GameOver)
-      EndGame(r.result, "", true);
+      EndGame(EngineOutcome(r.result, game_), true);
     else if (!interrupt_)
-      EndGame(0, "", true);
+      EndGame({0, Ending::BrokenOff}, true);
     return Refused("The game ended.");
   }
   std::lock_guard<std::mutex> lk(mu_);
@@ -312,14 +345,25 @@ json WebGame::DoBuy(const Job& job) {
   return Ok();
 }
 
+// The search takes as long as an engine move; it runs on a copy, so the
+// page keeps reading the game meanwhile.
 json WebGame::DoHint() {
+  GameState copy;
+  {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (phase_ != Phase::YourTurn) return Refused("A hint is for your turn.");
+    copy = game_;
+    searching_ = true;
+    Changed();
+  }
+  ::Hint hint = SuggestMove(copy);
   std::lock_guard<std::mutex> lk(mu_);
-  if (phase_ != Phase::YourTurn) return Refused("A hint is for your turn.");
-  std::vector<::Move> moves = game_.LegalMoves();
-  if (moves.empty()) return Refused("No move of yours is legal now; buy a piece to drop.");
-  hint_ = FormatUsiMove(moves.front());
+  searching_ = false;
   Changed();
-  return json{{"ok", true}, {"hint", hint_}};
+  if (IsEmptyMove(hint.move)) return Refused("No hint: no move of yours helps.");
+  if (copy.Board().ply != game_.Board().ply) return Refused("That hint came too late.");
+  hint_ = hint;
+  return json{{"ok", true}, {"hint", HintText(hint)}};
 }
 
 void WebGame::AwaitEngine() {
@@ -329,7 +373,7 @@ void WebGame::AwaitEngine() {
     if (interrupt_) return;  // a queued resign, new game or quit takes over
   }
   if (reply.outcome == LinkOutcome::EngineStopped || reply.outcome == LinkOutcome::WriteFailed) {
-    EndGame(0, "", true);
+    EndGame({0, Ending::BrokenOff}, true);
     return;
   }
   if (!reply.engineMove.empty()) {
@@ -353,16 +397,10 @@ void WebGame::AwaitEngine() {
     if (KindOf(played.piece) == OU &&
         std::find(emptied_.begin(), emptied_.end(), played.to) == emptied_.end())
       ++enginePoints_;
-    if (reply.outcome == LinkOutcome::GameOver) finalMove_ = Describe(played);
   }
   if (reply.outcome == LinkOutcome::GameOver) {
-    EndGame(reply.result, "", true);
+    EndGame(EngineOutcome(reply.result, game_), true);
     return;
-  }
-  {
-    std::lock_guard<std::mutex> lk(mu_);
-    phase_ = Phase::YourTurn;
-    Changed();
   }
   AfterEngineMove();
 }
@@ -371,18 +409,17 @@ void WebGame::AwaitEngine() {
 // move or a position came a fourth time; and a player left with only drops
 // of pieces not bought, and no points to buy one, can never answer.
 void WebGame::AfterEngineMove() {
-  bool none, fourfold, stuck, onlyDrops;
+  bool none, fourfold, stuck;
   {
     std::lock_guard<std::mutex> lk(mu_);
     none = game_.PlayerHasNoMoves();
     fourfold = game_.FourfoldRepetition();
     stuck = game_.PlayerIsStuck();
-    onlyDrops = game_.LegalMoves().empty();
   }
   if (none || fourfold) {
     LinkReply r = link_.AwaitResult(5.0);
     if (r.outcome == LinkOutcome::GameOver) {
-      EndGame(r.result, "", true);
+      EndGame(EngineOutcome(r.result, game_), true);
       return;
     }
     if (none) {
@@ -395,45 +432,56 @@ void WebGame::AfterEngineMove() {
     }
   }
   if (stuck) {
-    EndGame(6,
-            "You have no move left: only drops of pieces you have not bought, and your points "
-            "cannot buy one.",
-            false);
+    EndGame({6, Ending::Stuck}, false);
     return;
   }
-  if (onlyDrops) {
-    std::lock_guard<std::mutex> lk(mu_);
+  std::lock_guard<std::mutex> lk(mu_);
+  if (game_.LegalMoves().empty()) {
     std::string names;
     for (int kind : game_.DropKindsThatHelp())
       names += std::string(names.empty() ? "" : ", ") + KindWord(kind);
     note_ = "Only a drop can answer now; buy one of: " + names + ".";
-    Changed();
   }
+  // Only now is it the player's turn: the result that may follow the
+  // engine's "1" has been waited for.
+  phase_ = Phase::YourTurn;
+  Changed();
 }
 
 // result 0: the engine stopped without one; the game is recorded unfinished.
-void WebGame::EndGame(int result, const std::string& note, bool engineEnds) {
-  if (result == 0) {
-    std::lock_guard<std::mutex> lk(mu_);
-    problem_ = "the engine stopped unexpectedly (exit status " +
-               std::to_string(engine_.ExitStatus()) + ")";
-  }
+void WebGame::EndGame(const GameOutcome& outcome, bool engineEnds) {
   // The engine exits right after writing its result.
   for (int i = 0; engineEnds && i < 1000 && engine_.Running(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   engine_.Stop();
   std::lock_guard<std::mutex> lk(mu_);
-  result_ = result;
-  note_ = note;
-  phase_ = result ? Phase::Over : Phase::Broken;
-  std::string why;
-  if (!RecordGame(tree_.saves, std::time(nullptr), result, game_.UsiMoves(), totals_, why))
-    saveProblem_ = "The game was not saved: " + why;
+  outcome_ = outcome;
+  note_.clear();
+  hint_ = ::Hint{};
+  phase_ = outcome.result ? Phase::Over : Phase::Broken;
+  if (!outcome.result)
+    problem_ = "the engine stopped unexpectedly (exit status " +
+               std::to_string(engine_.ExitStatus()) + ")";
+  // The move that ended the game, whichever side made it.
+  if (engineEnds && outcome.result && game_.LastMove()) {
+    const PlayedMove& last = *game_.LastMove();
+    finalMove_ = std::string(last.side == ENEMY ? "Mirqmind's" : "Your") +
+                 " final move: " + Describe(last.move);
+  }
+  Save(outcome);
   Changed();
 }
 
-void WebGame::Close() {
-  Abandon();
+// Under mu_: the game into games.txt and, with a result, into the totals.
+void WebGame::Save(const GameOutcome& outcome) {
+  std::string why;
+  const std::string record = FormatGameRecord(std::time(nullptr), game_, outcome, false);
+  if (!RecordGame(tree_.saves, record, outcome.result, true, totals_, why))
+    saveProblem_ = "The game was not saved: " + why;
+}
+
+void WebGame::Close(Ending how) {
+  Abandon(how);
   std::lock_guard<std::mutex> lk(mu_);
   phase_ = Phase::Closed;
   Changed();
@@ -443,12 +491,9 @@ void WebGame::Close() {
 }
 
 // Leaving a game that has no result: kept as unfinished when it had moves.
-void WebGame::Abandon() {
+void WebGame::Abandon(Ending how) {
   engine_.Stop();
   std::lock_guard<std::mutex> lk(mu_);
-  if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty()) {
-    std::string why;
-    if (!RecordGame(tree_.saves, std::time(nullptr), 0, game_.UsiMoves(), totals_, why))
-      saveProblem_ = "The game was not saved: " + why;
-  }
+  if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty())
+    Save(GameOutcome{0, how});
 }

@@ -16,10 +16,15 @@
 
 #include "engine_link.h"
 #include "engine_process.h"
+#include "game_record.h"
 #include "game_state.h"
 #include "game_tree.h"
+#include "hint.h"
 #include "save_data.h"
 #include "turn_files.h"
+
+// "buy a gold (3 red, 1 green, 0 blue), then G*5h (0558)"; "" for no move.
+std::string HintText(const ::Hint& hint);
 
 enum class Phase { Starting, YourTurn, Thinking, Over, Broken, Closed };
 
@@ -67,8 +72,9 @@ class WebGame {
   bool Closed() const;
   // "Games won 1, lost 2, drawn 0." from the saved totals.
   std::string Totals() const;
-  // Records an unfinished game, stops the engine and ends the thread.
-  void Shutdown();
+  // Records an unfinished game (left by the player, or interrupted),
+  // stops the engine and ends the thread.
+  void Shutdown(Ending how = Ending::Quit);
 
  private:
   enum class Action { Move, Buy, Hint, Resign, NewGame, Quit };
@@ -78,10 +84,15 @@ class WebGame {
     ::Move move{};
     int kind = 0;
     int pay[3] = {0, 0, 0};
+    int ply = 0;  // the position it was checked against
+    int gameNumber = 0;
+    Ending how = Ending::Quit;  // Quit: how the game under way ends
     std::promise<nlohmann::json> done;
   };
 
   nlohmann::json Submit(Job job, bool interrupt);
+  // Under mu_: the game has moved on since the job was checked.
+  bool Stale(const Job& job) const;
   void Run();
   void StartGame();
   nlohmann::json DoMove(Job& job);
@@ -90,9 +101,10 @@ class WebGame {
   void AwaitEngine();
   void AfterEngineMove();
   // engineEnds: the engine wrote the result and exits by itself.
-  void EndGame(int result, const std::string& note, bool engineEnds);
-  void Close();
-  void Abandon();
+  void EndGame(const GameOutcome& outcome, bool engineEnds);
+  void Save(const GameOutcome& outcome);
+  void Close(Ending how);
+  void Abandon(Ending how);
   void Changed();  // under mu_: version up, waiters woken
   bool EngineAlive();
   nlohmann::json StateJson() const;
@@ -118,11 +130,11 @@ class WebGame {
   std::vector<LogEntry> log_;
   std::vector<int> emptied_;  // squares whose point the player's king took
   int enginePoints_ = 0;      // points the engine's king picked up
-  int result_ = 0;
-  bool resigned_ = false;
+  GameOutcome outcome_;
   std::string note_;
   std::string problem_;
-  std::string hint_;
+  ::Hint hint_;
+  bool searching_ = false;  // a hint is being searched
   std::string finalMove_;
   Score totals_;
   std::string saveProblem_;

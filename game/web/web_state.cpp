@@ -121,7 +121,9 @@ json WebGame::StateJson() const {
       {"prices", prices},
       {"log", log},
       {"note", note_},
-      {"hint", hint_},
+      {"hint", HintText(hint_)},
+      {"hintMove", IsEmptyMove(hint_.move) ? json(nullptr) : MoveJson(hint_.move)},
+      {"searching", searching_},
       {"problem", problem_},
       {"saveProblem", saveProblem_},
       {"totals", {{"won", totals_.won}, {"lost", totals_.lost}, {"drawn", totals_.drawn}}},
@@ -130,13 +132,13 @@ json WebGame::StateJson() const {
     s["thinking"] =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - thinkingSince_).count();
   if (phase_ == Phase::Over || phase_ == Phase::Broken) {
-    s["result"] = {
-        {"code", result_},
-        {"word", ResultWord(result_)},
-        {"text", result_ ? ResultSentence(result_) : "The game broke off: " + problem_ + "."},
-        {"resigned", resigned_},
-        {"final", finalMove_},
-        {"plies", p.ply}};
+    s["result"] = {{"code", outcome_.result},
+                   {"word", ResultWord(outcome_.result)},
+                   {"how", EndingWord(outcome_.how)},
+                   {"text", outcome_.result ? OutcomeSentence(outcome_)
+                                            : "The game broke off: " + problem_ + "."},
+                   {"final", finalMove_},
+                   {"plies", p.ply}};
   }
   return s;
 }

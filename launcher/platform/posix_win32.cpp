@@ -1,5 +1,11 @@
 // POSIX implementation of the Win32 stand-in declared in win32.h.
-#include "platform/win32.h"
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -7,38 +13,12 @@
 #include <cstring>
 #include <string>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <fnmatch.h>
-#include <iconv.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "platform/posix_internal.h"
+#include "platform/win32.h"
 
-extern char** environ;
-
-namespace {
+namespace posix_stand_in {
 
 thread_local DWORD g_lastError = ERROR_SUCCESS;
-
-enum class Kind { File, Event, Process, Thread, Find };
-
-// Every handle is one of these records; the HANDLE is its address.
-struct Object {
-  explicit Object(Kind k) : kind(k) {}
-  Kind kind;
-  int fd = -1;
-  bool overlapped = false;
-  bool signalled = false;
-  pid_t pid = 0;
-  bool waited = false;
-  DIR* dir = nullptr;
-  std::string folder;   // Find: the folder listed, POSIX form
-  std::string pattern;  // Find: the name pattern
-  bool single = false;  // Find: a lookup of one named entry, already reported
-};
 
 Object* AsObject(HANDLE h, Kind kind) {
   if (h == nullptr || h == INVALID_HANDLE_VALUE) return nullptr;
@@ -46,10 +26,24 @@ Object* AsObject(HANDLE h, Kind kind) {
   return o->kind == kind ? o : nullptr;
 }
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+namespace {
 
-// Every "\" is a separator, except the second byte of a Shift-JIS
-// double-byte character.
+bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+bool ParentExists(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  size_t cut = p.find_last_of('/');
+  if (cut == std::string::npos) return true;
+  std::string parent = cut == 0 ? "/" : p.substr(0, cut);
+  struct stat st;
+  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 std::string ToPosix(LPCSTR path) {
   std::string out;
   if (path == nullptr) return out;
@@ -72,43 +66,50 @@ std::string ToWindows(const std::string& path) {
   return out;
 }
 
-bool ParentExists(const std::string& path) {
-  std::string p = path;
-  while (p.size() > 1 && p.back() == '/') p.pop_back();
-  size_t cut = p.find_last_of('/');
-  if (cut == std::string::npos) return true;
-  std::string parent = cut == 0 ? "/" : p.substr(0, cut);
-  struct stat st;
-  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Maps errno to the Win32 code Windows reports for the same failure; a
-// missing file in a missing folder is a missing path, as on Windows.
-DWORD FromErrno(int err, const std::string& path = std::string()) {
+DWORD FromErrno(int err, const std::string& path) {
   switch (err) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT: return path.empty() || ParentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case 0:
+      return ERROR_SUCCESS;
+    case ENOENT:
+      return path.empty() || ParentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
     case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
-    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
-    case EIO: return ERROR_IO_DEVICE;
-    default: return ERROR_GEN_FAILURE;
+    case ETXTBSY:
+      return ERROR_SHARING_VIOLATION;
+    case ENOEXEC:
+      return ERROR_BAD_EXE_FORMAT;
+    case ELOOP:
+      return ERROR_CANT_RESOLVE_FILENAME;
+    case ENXIO:
+      return ERROR_ACCESS_DENIED;
+    case EIO:
+      return ERROR_IO_DEVICE;
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }
 
@@ -116,6 +117,18 @@ BOOL Fail(DWORD error) {
   g_lastError = error;
   return FALSE;
 }
+
+void DeleteObject(Object* o) {
+  if (o->fd >= 0) close(o->fd);
+  if (o->dir != nullptr) closedir(o->dir);
+  delete o;
+}
+
+}  // namespace posix_stand_in
+
+using namespace posix_stand_in;
+
+namespace {
 
 // Transfers at most count bytes at offset (or at the descriptor's own
 // position when offset < 0); short counts happen only at the end of file.
@@ -127,7 +140,8 @@ bool Transfer(int fd, char* buffer, DWORD count, long long offset, bool write, D
       n = write ? pwrite(fd, buffer + total, count - total, offset + total)
                 : pread(fd, buffer + total, count - total, offset + total);
     else
-      n = write ? ::write(fd, buffer + total, count - total) : ::read(fd, buffer + total, count - total);
+      n = write ? ::write(fd, buffer + total, count - total)
+                : ::read(fd, buffer + total, count - total);
     if (n < 0) {
       if (errno == EINTR) continue;
       *done = total;
@@ -140,7 +154,18 @@ bool Transfer(int fd, char* buffer, DWORD count, long long offset, bool write, D
   return true;
 }
 
-BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERLAPPED ov, bool write) {
+// A write that does not fit on its disk writes what fits and fails.
+bool WriteFitting(int fd, const std::string& path, char* buffer, DWORD count, long long offset,
+                  DWORD* done) {
+  DWORD fits = static_cast<DWORD>(FitsOnDisk(path, count));
+  if (!Transfer(fd, buffer, fits, offset, true, done)) return false;
+  if (fits == count) return true;
+  errno = ENOSPC;
+  return false;
+}
+
+BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERLAPPED ov,
+                  bool write) {
   Object* o = AsObject(hFile, Kind::File);
   if (done != nullptr) *done = 0;
   if (o == nullptr) return Fail(ERROR_INVALID_HANDLE);
@@ -149,7 +174,9 @@ BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERL
   if (ov != nullptr) offset = (static_cast<long long>(ov->OffsetHigh) << 32) | ov->Offset;
   DWORD n = 0;
   DWORD error = ERROR_SUCCESS;
-  if (!Transfer(o->fd, static_cast<char*>(buffer), count, offset, write, &n))
+  bool done_ = write ? WriteFitting(o->fd, o->path, static_cast<char*>(buffer), count, offset, &n)
+                     : Transfer(o->fd, static_cast<char*>(buffer), count, offset, false, &n);
+  if (!done_)
     error = FromErrno(errno);
   else if (!write && count > 0 && n == 0 && o->overlapped)
     error = ERROR_HANDLE_EOF;  // an overlapped read at the end fails, as on Windows
@@ -162,6 +189,54 @@ BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERL
   if (done != nullptr) *done = n;
   if (error != ERROR_SUCCESS) return Fail(error);
   return TRUE;
+}
+
+// 100 ns steps since 1601, as Windows counts file times.
+FILETIME ToFileTime(const struct timespec& t) {
+  unsigned long long ticks =
+      (static_cast<unsigned long long>(t.tv_sec) + 11644473600ull) * 10000000ull +
+      static_cast<unsigned long long>(t.tv_nsec) / 100;
+  FILETIME time;
+  time.dwLowDateTime = static_cast<DWORD>(ticks);
+  time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return time;
+}
+
+// A plain file only: a folder is refused as Windows does; a link is not
+// followed (O_NOFOLLOW) and a pipe or device is refused, opened without
+// waiting (O_NONBLOCK) for another end that may never come.
+int OpenPlain(const std::string& path, int flags, mode_t mode) {
+  int fd = open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd < 0) return -1;
+  struct stat st;
+  int error = fstat(fd, &st) != 0   ? errno
+              : S_ISREG(st.st_mode) ? 0
+              : S_ISDIR(st.st_mode) ? EISDIR
+                                    : ENXIO;
+  if (error != 0) {
+    close(fd);
+    errno = error;
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+// A file written here that begins as a program does becomes executable
+// for whoever may read it, as Windows runs any .exe; other files do not.
+void MarkProgram(int fd, const std::string& path) {
+  char head[4] = {};
+  int reader = OpenPlain(path, O_RDONLY, 0);  // fd may be open for writing only
+  ssize_t n = reader >= 0 ? pread(reader, head, sizeof(head), 0) : 0;
+  if (reader >= 0) close(reader);
+  bool program = (n == 4 && std::memcmp(head,
+                                        "\x7f"
+                                        "ELF",
+                                        4) == 0) ||
+                 (n >= 2 && head[0] == '#' && head[1] == '!');
+  struct stat st;
+  if (!program || fstat(fd, &st) != 0) return;
+  fchmod(fd, (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
 }
 
 // Fills a find record for the entry name inside folder (POSIX form).
@@ -185,6 +260,7 @@ void Describe(const std::string& folder, const char* name, LPWIN32_FIND_DATAA da
   if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
   if (attributes == 0) attributes = FILE_ATTRIBUTE_ARCHIVE;
   data->dwFileAttributes = attributes;
+  data->ftLastWriteTime = ToFileTime(st.st_mtim);
   unsigned long long size = S_ISDIR(st.st_mode) ? 0 : static_cast<unsigned long long>(st.st_size);
   data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
   data->nFileSizeLow = static_cast<DWORD>(size);
@@ -210,12 +286,6 @@ bool NextListed(Object* o, LPWIN32_FIND_DATAA data) {
   }
 }
 
-void DeleteObject(Object* o) {
-  if (o->fd >= 0) close(o->fd);
-  if (o->dir != nullptr) closedir(o->dir);
-  delete o;
-}
-
 struct MessageText {
   DWORD code;
   const char* text;
@@ -229,7 +299,8 @@ const MessageText kMessages[] = {
     {ERROR_TOO_MANY_OPEN_FILES, "The system cannot open the file.\r\n"},
     {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
     {ERROR_INVALID_HANDLE, "The handle is invalid.\r\n"},
-    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command.\r\n"},
+    {ERROR_NOT_ENOUGH_MEMORY,
+     "Not enough memory resources are available to process this command.\r\n"},
     {ERROR_NO_MORE_FILES, "There are no more files.\r\n"},
     {ERROR_GEN_FAILURE, "A device attached to the system is not functioning.\r\n"},
     {ERROR_SHARING_VIOLATION,
@@ -277,39 +348,44 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
     g_lastError = ERROR_PATH_NOT_FOUND;
     return INVALID_HANDLE_VALUE;
   }
-  int flags = O_CLOEXEC;
   bool read = (dwDesiredAccess & GENERIC_READ) != 0;
   bool write = (dwDesiredAccess & GENERIC_WRITE) != 0;
-  flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+  int flags = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
   struct stat before;
-  bool existed = stat(path.c_str(), &before) == 0;
+  bool existed = lstat(path.c_str(), &before) == 0;
   switch (dwCreationDisposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-    case OPEN_EXISTING: break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
-    default: g_lastError = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
+    case CREATE_NEW:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case CREATE_ALWAYS:
+      flags |= O_CREAT | O_TRUNC;
+      break;
+    case OPEN_EXISTING:
+      break;
+    case OPEN_ALWAYS:
+      flags |= O_CREAT;
+      break;
+    case TRUNCATE_EXISTING:
+      flags |= O_TRUNC;
+      break;
+    default:
+      g_lastError = ERROR_INVALID_PARAMETER;
+      return INVALID_HANDLE_VALUE;
   }
   // Windows refuses to open a folder as a file.
   if (existed && S_ISDIR(before.st_mode)) {
     g_lastError = ERROR_ACCESS_DENIED;
     return INVALID_HANDLE_VALUE;
   }
-  // Created files are executable, so that unpacked programs can start.
-  int fd = open(path.c_str(), flags, 0777);
+  int fd = OpenPlain(path, flags, 0666);
   if (fd < 0) {
     g_lastError = errno == EEXIST ? ERROR_FILE_EXISTS : FromErrno(errno, path);
     return INVALID_HANDLE_VALUE;
   }
-  struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close(fd);
-    g_lastError = ERROR_ACCESS_DENIED;
-    return INVALID_HANDLE_VALUE;
-  }
   Object* o = new Object(Kind::File);
   o->fd = fd;
+  o->path = path;
+  o->fresh = (flags & O_TRUNC) != 0 || ((flags & O_CREAT) != 0 && !existed);
   o->overlapped = (dwFlagsAndAttributes & FILE_FLAG_OVERLAPPED) != 0;
   bool reports = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
   g_lastError = reports && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
@@ -318,26 +394,29 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                      LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
-  return TransferFile(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped, false);
+  return TransferFile(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped,
+                      false);
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
-  return TransferFile(hFile, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite, lpNumberOfBytesWritten,
-                      lpOverlapped, true);
+  return TransferFile(hFile, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite,
+                      lpNumberOfBytesWritten, lpOverlapped, true);
 }
 
 BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
                                 LPDWORD lpNumberOfBytesTransferred, BOOL) {
-  if (AsObject(hFile, Kind::File) == nullptr || lpOverlapped == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (AsObject(hFile, Kind::File) == nullptr || lpOverlapped == nullptr)
+    return Fail(ERROR_INVALID_HANDLE);
   if (lpNumberOfBytesTransferred != nullptr)
     *lpNumberOfBytesTransferred = static_cast<DWORD>(lpOverlapped->InternalHigh);
-  if (lpOverlapped->Internal != ERROR_SUCCESS) return Fail(static_cast<DWORD>(lpOverlapped->Internal));
+  if (lpOverlapped->Internal != ERROR_SUCCESS)
+    return Fail(static_cast<DWORD>(lpOverlapped->Internal));
   return TRUE;
 }
 
-BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
-                             DWORD dwMoveMethod) {
+BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod) {
   Object* o = AsObject(hFile, Kind::File);
   if (o == nullptr) return Fail(ERROR_INVALID_HANDLE);
   long long base = 0;
@@ -366,10 +445,18 @@ BOOL WINAPI GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
   return TRUE;
 }
 
+BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
+  Object* o = AsObject(hFile, Kind::File);
+  if (o == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (fsync(o->fd) != 0) return Fail(FromErrno(errno));
+  return TRUE;
+}
+
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   if (hObject == nullptr || hObject == INVALID_HANDLE_VALUE) return Fail(ERROR_INVALID_HANDLE);
   Object* o = static_cast<Object*>(hObject);
   if (o->kind == Kind::Find) return Fail(ERROR_INVALID_HANDLE);
+  if (o->kind == Kind::File && o->fresh) MarkProgram(o->fd, o->path);
   DeleteObject(o);
   return TRUE;
 }
@@ -450,8 +537,10 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
   std::string path = ToPosix(lpPathName);
   // The empty text in front of the first separator of an absolute path is
   // the root, which exists, as a drive does on Windows.
-  if (path.empty()) return Fail(lpPathName != nullptr ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
-  if (mkdir(path.c_str(), 0777) != 0) return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : FromErrno(errno, path));
+  if (path.empty())
+    return Fail(lpPathName != nullptr ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
+  if (mkdir(path.c_str(), 0777) != 0)
+    return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : FromErrno(errno, path));
   g_lastError = ERROR_SUCCESS;
   return TRUE;
 }
@@ -477,14 +566,15 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
   std::string from = ToPosix(lpExistingFileName);
   std::string to = ToPosix(lpNewFileName);
-  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  int in = OpenPlain(from, O_RDONLY, 0);
   if (in < 0) return Fail(FromErrno(errno, from));
   struct stat st;
-  if (fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(in, &st) != 0) {
     close(in);
-    return Fail(ERROR_ACCESS_DENIED);
+    return Fail(FromErrno(errno));
   }
-  int out = open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (bFailIfExists ? O_EXCL : O_TRUNC), 0777);
+  int out =
+      OpenPlain(to, O_WRONLY | O_CREAT | (bFailIfExists ? O_EXCL : O_TRUNC), st.st_mode & 0777);
   if (out < 0) {
     DWORD error = errno == EEXIST ? ERROR_FILE_EXISTS : FromErrno(errno, to);
     close(in);
@@ -500,16 +590,47 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
     }
     if (got == 0) break;
     DWORD put = 0;
-    if (!Transfer(out, buffer, got, -1, true, &put) || put != got) {
+    if (!WriteFitting(out, to, buffer, got, -1, &put) || put != got) {
       error = put != got && errno == 0 ? ERROR_DISK_FULL : FromErrno(errno);
       break;
     }
+  }
+  // The copy is the source as Windows copies it: same permissions (the
+  // umask does not apply) and the same last-write time.
+  if (error == ERROR_SUCCESS) {
+    fchmod(out, st.st_mode & 0777);
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    futimens(out, times);
   }
   close(in);
   if (close(out) != 0 && error == ERROR_SUCCESS) error = FromErrno(errno);
   if (error != ERROR_SUCCESS) {
     unlink(to.c_str());  // no half-copied file is left behind
     return Fail(error);
+  }
+  g_lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+  std::string from = ToPosix(lpExistingFileName);
+  std::string to = ToPosix(lpNewFileName);
+  struct stat st;
+  if (lstat(from.c_str(), &st) != 0) return Fail(FromErrno(errno, from));
+  if (lstat(to.c_str(), &st) == 0) {
+    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0) return Fail(ERROR_ALREADY_EXISTS);
+    if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  }
+  if (rename(from.c_str(), to.c_str()) != 0) return Fail(FromErrno(errno, to));
+  if (dwFlags & MOVEFILE_WRITE_THROUGH) {
+    // The new name reaches the disk with the folder that holds it.
+    size_t cut = to.find_last_of('/');
+    std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut);
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
   }
   g_lastError = ERROR_SUCCESS;
   return TRUE;
@@ -525,47 +646,16 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   return TRUE;
 }
 
-DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
-  const char* env = std::getenv("TMPDIR");
-  std::string path = env != nullptr && env[0] != '\0' ? env : "/tmp";
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  if (path != "/") path += '/';
-  path = ToWindows(path);
-  if (lpBuffer == nullptr || nBufferLength <= path.size()) return static_cast<DWORD>(path.size() + 1);
-  std::memcpy(lpBuffer, path.c_str(), path.size() + 1);
-  g_lastError = ERROR_SUCCESS;
-  return static_cast<DWORD>(path.size());
+DWORD WINAPI GetLastError() {
+  return g_lastError;
 }
 
-DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
-  char buffer[4096];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-  if (n < 0) {
-    g_lastError = FromErrno(errno);
-    return 0;
-  }
-  if (lpFilename == nullptr || nSize == 0) {
-    g_lastError = ERROR_INSUFFICIENT_BUFFER;
-    return 0;
-  }
-  std::string path = ToWindows(std::string(buffer, static_cast<size_t>(n)));
-  if (path.size() >= nSize) {
-    std::memcpy(lpFilename, path.data(), nSize - 1);
-    lpFilename[nSize - 1] = '\0';
-    g_lastError = ERROR_INSUFFICIENT_BUFFER;
-    return nSize;
-  }
-  std::memcpy(lpFilename, path.c_str(), path.size() + 1);
-  g_lastError = ERROR_SUCCESS;
-  return static_cast<DWORD>(path.size());
+void WINAPI SetLastError(DWORD dwErrCode) {
+  g_lastError = dwErrCode;
 }
 
-DWORD WINAPI GetLastError() { return g_lastError; }
-
-void WINAPI SetLastError(DWORD dwErrCode) { g_lastError = dwErrCode; }
-
-DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer, DWORD nSize,
-                            void*) {
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer,
+                            DWORD nSize, void*) {
   const char* text = nullptr;
   for (const MessageText& m : kMessages)
     if (m.code == dwMessageId) text = m.text;
@@ -597,68 +687,8 @@ HLOCAL WINAPI LocalFree(HLOCAL hMem) {
   return nullptr;
 }
 
-int WINAPI lstrlenA(LPCSTR lpString) { return lpString == nullptr ? 0 : static_cast<int>(std::strlen(lpString)); }
-
-BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_ATTRIBUTES,
-                           LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA,
-                           LPPROCESS_INFORMATION lpProcessInformation) {
-  // The program is the application name, or the command line's first
-  // token (quoted or up to the first blank); it gets no arguments.
-  std::string program;
-  if (lpApplicationName != nullptr) {
-    program = lpApplicationName;
-  } else if (lpCommandLine != nullptr) {
-    std::string line = lpCommandLine;
-    if (!line.empty() && line[0] == '"') {
-      size_t end = line.find('"', 1);
-      program = line.substr(1, end == std::string::npos ? std::string::npos : end - 1);
-    } else {
-      program = line.substr(0, line.find_first_of(" \t"));
-    }
-  }
-  std::string path = ToPosix(program.c_str());
-  if (path.empty()) return Fail(ERROR_FILE_NOT_FOUND);
-  char* argv[] = {&path[0], nullptr};
-  pid_t pid = 0;
-  int rc = posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ);
-  if (rc != 0) return Fail(FromErrno(rc, path));
-  Object* process = new Object(Kind::Process);
-  process->pid = pid;
-  Object* thread = new Object(Kind::Thread);
-  thread->pid = pid;
-  lpProcessInformation->hProcess = process;
-  lpProcessInformation->hThread = thread;
-  lpProcessInformation->dwProcessId = static_cast<DWORD>(pid);
-  lpProcessInformation->dwThreadId = static_cast<DWORD>(pid);
-  g_lastError = ERROR_SUCCESS;
-  return TRUE;
-}
-
-DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
-  if (hHandle == nullptr || hHandle == INVALID_HANDLE_VALUE) {
-    g_lastError = ERROR_INVALID_HANDLE;
-    return WAIT_FAILED;
-  }
-  Object* o = static_cast<Object*>(hHandle);
-  if (o->kind == Kind::Event) return o->signalled ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
-  if (o->kind != Kind::Process) {
-    g_lastError = ERROR_INVALID_HANDLE;
-    return WAIT_FAILED;
-  }
-  if (o->waited) return WAIT_OBJECT_0;
-  int status = 0;
-  int options = dwMilliseconds == INFINITE ? 0 : WNOHANG;
-  for (;;) {
-    pid_t r = waitpid(o->pid, &status, options);
-    if (r == o->pid) break;
-    if (r == 0) return WAIT_TIMEOUT;
-    if (errno != EINTR) {
-      g_lastError = FromErrno(errno);
-      return WAIT_FAILED;
-    }
-  }
-  o->waited = true;
-  return WAIT_OBJECT_0;
+int WINAPI lstrlenA(LPCSTR lpString) {
+  return lpString == nullptr ? 0 : static_cast<int>(std::strlen(lpString));
 }
 
 int WINAPI MessageBoxA(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT) {

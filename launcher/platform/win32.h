@@ -81,6 +81,8 @@ typedef DWORD* LPDWORD;
 #define FILE_BEGIN 0u
 #define FILE_CURRENT 1u
 #define FILE_END 2u
+#define MOVEFILE_REPLACE_EXISTING 0x1u
+#define MOVEFILE_WRITE_THROUGH 0x8u
 
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x100u
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x200u
@@ -89,6 +91,7 @@ typedef DWORD* LPDWORD;
 #define STARTF_USESHOWWINDOW 0x1u
 #define SW_SHOWNORMAL 1
 #define WAIT_OBJECT_0 0u
+#define WAIT_ABANDONED 0x80u
 #define WAIT_TIMEOUT 258u
 #define WAIT_FAILED 0xFFFFFFFFu
 
@@ -179,6 +182,8 @@ typedef PROCESS_INFORMATION* LPPROCESS_INFORMATION;
 // Files and overlapped transfers. Overlapped reads and writes are positioned
 // transfers that complete at once; they report ERROR_IO_PENDING and leave
 // their result for GetOverlappedResult, as a busy disk does on Windows.
+// CreateFileA opens plain files only: no link is followed and a pipe or
+// device is refused without waiting for its other end.
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
@@ -192,38 +197,55 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
                              PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod);
 BOOL WINAPI GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize);
 BOOL WINAPI CloseHandle(HANDLE hObject);
+// Stand-in: the data reaches the disk (fsync). A file created or emptied
+// through CreateFileA is made executable when it is closed if it begins
+// as a program does ("\x7f" "ELF" or "#!"), as Windows runs any .exe.
+BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset,
                            BOOL bInitialState, LPCSTR lpName);
 BOOL WINAPI SetEvent(HANDLE hEvent);
 
-// Folders. Listings report symbolic links with FILE_ATTRIBUTE_REPARSE_POINT.
+// Folders. Listings report symbolic links with FILE_ATTRIBUTE_REPARSE_POINT
+// and the last-write time of every entry.
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
 BOOL WINAPI FindClose(HANDLE hFindFile);
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName);
+// Stand-in: keeps the source's permission bits and last-write time.
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
+// Stand-in: rename; write-through also flushes the destination's folder.
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 
-// Paths, returned with "\" as separator.
+// Paths, returned with "\" as separator. The stand-in's temporary folder
+// is the user's own, as on Windows (posix_paths.cpp); 0 when there is none.
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD dwErrCode);
-DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
-                            DWORD dwLanguageId, LPSTR lpBuffer, DWORD nSize, void* Arguments);
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPSTR lpBuffer, DWORD nSize, void* Arguments);
 HLOCAL WINAPI LocalFree(HLOCAL hMem);
 int WINAPI lstrlenA(LPCSTR lpString);
 
 BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            LPSECURITY_ATTRIBUTES lpProcessAttributes,
                            LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,
-                           DWORD dwCreationFlags, LPVOID lpEnvironment,
-                           LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
+                           DWORD dwCreationFlags, LPVOID lpEnvironment, LPCSTR lpCurrentDirectory,
+                           LPSTARTUPINFOA lpStartupInfo,
                            LPPROCESS_INFORMATION lpProcessInformation);
+// Stand-in: while a started program runs, SIGINT, SIGQUIT and SIGHUP
+// reach it, not the caller; the wait for its end restores them.
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+
+// Stand-in: a named mutex is an exclusive lock on a file of that name in
+// the user's temporary folder, released when its holder ends.
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner,
+                           LPCSTR lpName);
+BOOL WINAPI ReleaseMutex(HANDLE hMutex);
 
 // Writes caption and text, converted from code page 932, to standard error.
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);

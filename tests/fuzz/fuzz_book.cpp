@@ -11,6 +11,7 @@
 #include "fuzz_support.h"
 #include "position/keys.h"
 #include "position/makemove.h"
+#include "position/pieces.h"
 #include "position/position.h"
 #include "search/root.h"
 
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plain.promote = 0;
     FUZZ_CHECK(side == (n % 2 == 0 ? SELF : ENEMY), "the book answers for the side not to move");
     FUZZ_CHECK(IsLegal(p, side, plain), "the book's answer is no legal move");
-    FUZZ_CHECK(!m.promote || (!IsDrop(m) && KindOf(m.piece) != KI && KindOf(m.piece) < OU),
+    FUZZ_CHECK(!m.promote || MayPromote(side, m),
                "the book's answer promotes a piece that cannot promote");
     MakeMove(p, side, m);
     for (int code = SFU; code <= EHI; ++code) FUZZ_CHECK(p.Motigoma[code] >= 0, "a hand count below zero");

@@ -17,7 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const fs::path temp = [&] {
     fs::path t = root / "temp";
     fs::create_directories(t);
-    // The launcher's temporary folder, where "tmp.mpk" is written.
+    fs::permissions(t, fs::perms::owner_all);
+    // The launcher's temporary folder, where "tmp.mpk" is written: the
+    // session's private folder comes first.
+    setenv("XDG_RUNTIME_DIR", t.c_str(), 1);
     setenv("TMPDIR", t.c_str(), 1);
     return t;
   }();
@@ -29,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile(self, data, size);
 
   int result = ExtractPayload(self.string(), dest.string());
-  FUZZ_CHECK(result >= kExtractOk && result <= kExtractUnpackFailed, "result " + std::to_string(result));
+  FUZZ_CHECK(result >= kExtractOk && result <= kExtractUnpackFailed,
+             "result " + std::to_string(result));
 
   std::set<std::string> beside = fuzz::NamesIn(sandbox);
   FUZZ_CHECK(beside == std::set<std::string>{"dest"}, "the sandbox holds " + fuzz::Join(beside));
@@ -39,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::CheckContained(dest);
   std::set<std::string> inTemp = fuzz::NamesIn(temp);
   if (result == kExtractUnpackFailed)
-    FUZZ_CHECK(inTemp == std::set<std::string>{"tmp.mpk"}, "after a failed unpack the temporary folder holds " + fuzz::Join(inTemp));
+    FUZZ_CHECK(inTemp == std::set<std::string>{"tmp.mpk"},
+               "after a failed unpack the temporary folder holds " + fuzz::Join(inTemp));
   else
     FUZZ_CHECK(inTemp.empty(), "result " + std::to_string(result) + " left " + fuzz::Join(inTemp));
   FUZZ_CHECK(fuzz::ReadFile(self) == std::string(reinterpret_cast<const char*>(data), size),

@@ -48,20 +48,17 @@ TEST(BoardStyle, PlainBoardMarksTheEnginesMoveAndSidesByCase) {
   EXPECT_NE(fancy.find("玉"), std::string::npos) << "the player's king is not shown in kanji";
 }
 
-TEST(SavedData, GamesAreAppendedAndFinishedOnesCounted) {
+TEST(SavedData, GamesAreAppendedAndFinishedOnesCountedButNotDemonstrations) {
   ScratchDir dir;
   fs::path saves = dir.path() / "savedata";
   Score totals;
   std::string why;
-  ASSERT_TRUE(RecordGame(saves.string(), 0, 6, "7h7g 3b3c", totals, why)) << why;
-  ASSERT_TRUE(RecordGame(saves.string(), 0, 5, "5h5g", totals, why)) << why;
-  ASSERT_TRUE(RecordGame(saves.string(), 0, 0, "", totals, why)) << why;
-  ASSERT_TRUE(RecordGame(saves.string(), 0, 7, "1h1g", totals, why)) << why;
-  std::string games = ReadBytes(saves / "games.txt");
-  EXPECT_NE(games.find(" lost startpos moves 7h7g 3b3c\n"), std::string::npos) << games;
-  EXPECT_NE(games.find(" won startpos moves 5h5g\n"), std::string::npos) << games;
-  EXPECT_NE(games.find(" unfinished startpos\n"), std::string::npos) << games;
-  EXPECT_NE(games.find(" drawn startpos moves 1h1g\n"), std::string::npos) << games;
+  ASSERT_TRUE(RecordGame(saves.string(), "A lost", 6, true, totals, why)) << why;
+  ASSERT_TRUE(RecordGame(saves.string(), "B won", 5, true, totals, why)) << why;
+  ASSERT_TRUE(RecordGame(saves.string(), "C unfinished", 0, true, totals, why)) << why;
+  ASSERT_TRUE(RecordGame(saves.string(), "D drawn", 7, true, totals, why)) << why;
+  ASSERT_TRUE(RecordGame(saves.string(), "E won demo", 5, false, totals, why)) << why;
+  EXPECT_EQ(ReadBytes(saves / "games.txt"), "A lost\nB won\nC unfinished\nD drawn\nE won demo\n");
   EXPECT_EQ(ReadBytes(saves / "score.txt"), "won 1\nlost 1\ndrawn 1\n");
   EXPECT_EQ(totals.won + totals.lost + totals.drawn, 3);
   EXPECT_FALSE(fs::exists(saves / "score.txt.new")) << "the temporary totals file was left behind";
@@ -76,10 +73,10 @@ TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
   }
   Score totals;
   std::string why;
-  EXPECT_FALSE(RecordGame(saves.string(), 0, 5, "5h5g", totals, why));
+  EXPECT_FALSE(RecordGame(saves.string(), "a won game", 5, true, totals, why));
   EXPECT_NE(why.find("unreadable"), std::string::npos) << why;
   EXPECT_EQ(ReadBytes(saves / "score.txt"), "won lots\n");
-  EXPECT_NE(ReadBytes(saves / "games.txt").find(" won startpos"), std::string::npos)
+  EXPECT_EQ(ReadBytes(saves / "games.txt"), "a won game\n")
       << "the game itself was lost along with the totals";
 }
 

@@ -1,4 +1,6 @@
 // The turn-file exchange, with the test playing the engine on a thread.
+#include "engine_link.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +9,6 @@
 #include <sstream>
 #include <thread>
 
-#include "engine_link.h"
 #include "support/files.h"
 #include "support/scratch_dir.h"
 
@@ -137,16 +138,55 @@ TEST_F(EngineLinkTest, AnEngineThatDiesWithoutAnsweringDoesNotHangTheGame) {
   EXPECT_EQ(late.result, 5);
 }
 
-TEST_F(EngineLinkTest, WaitingSleepsBetweenPolls) {
-  std::atomic<int> polls{0};
+TEST_F(EngineLinkTest, WaitingSleepsUntilAFileChanges) {
+  std::atomic<int> looks{0};
   EngineLink counting(files, [&] {
-    ++polls;
+    ++looks;
     return true;
   });
-  LinkReply r = counting.AwaitResult(0.2);
+  LinkReply r = counting.AwaitResult(0.3);
   EXPECT_EQ(r.outcome, LinkOutcome::Accepted) << "a result appeared from nowhere";
-  EXPECT_GT(polls.load(), 10) << "the wait hardly polled";
-  EXPECT_LT(polls.load(), 200) << "the wait spins instead of sleeping between polls";
+  EXPECT_LT(looks.load(), 10) << "the wait polls instead of sleeping";
+
+  std::thread engine([&] {
+    std::this_thread::sleep_for(30ms);
+    files.Write(turn::kEnemy, "7");
+  });
+  r = counting.AwaitResult(30);
+  engine.join();
+  EXPECT_EQ(r.outcome, LinkOutcome::GameOver) << "a write during the wait was missed";
+}
+
+// The engine writes its move and "1", then the result; a wait may see only
+// the result.
+TEST_F(EngineLinkTest, ResultCarriesTheEnginesLastMoveOnlyWhenItMoved) {
+  std::string before;
+  auto answer = [&](bool moves, const char* result) {
+    return std::thread([&, moves, result] {
+      if (!AwaitRequest(files, '3')) return;
+      files.Read(turn::kEnemyTe, before);
+      files.Write(turn::kEnemy, "0");
+      files.Write(turn::kSetup, "2");
+      if (moves) files.Write(turn::kEnemyTe, "3233");
+      files.Write(turn::kEnemy, result);
+    });
+  };
+  std::thread engine = answer(true, "6");
+  ASSERT_EQ(link.RequestMove("7877").outcome, LinkOutcome::Accepted);
+  LinkReply r = link.AwaitEngineMove();
+  engine.join();
+  EXPECT_EQ(before, EngineLink::kNoEngineMove) << "no marker before the request";
+  ASSERT_EQ(r.outcome, LinkOutcome::GameOver);
+  EXPECT_EQ(r.engineMove, "3233");
+  EXPECT_TRUE(link.AwaitResult(1).engineMove.empty()) << "the same move handed out twice";
+
+  files.Write(turn::kEnemy, "0");
+  engine = answer(false, "5");  // the player's move ended the game
+  ASSERT_EQ(link.RequestMove("5958").outcome, LinkOutcome::Accepted);
+  r = link.AwaitEngineMove();
+  engine.join();
+  ASSERT_EQ(r.outcome, LinkOutcome::GameOver);
+  EXPECT_EQ(r.engineMove, "") << "the last move's line taken for a new one";
 }
 
 TEST_F(EngineLinkTest, MissingTurnFolderIsAWriteFailureNotAHang) {

@@ -3,24 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "game_state.h"
+#include "game_steps.h"
 #include "position/usi.h"
 
 namespace {
-
-// Plays a typed move that must be legal; fails the test otherwise.
-void PlayHuman(GameState& g, const std::string& text, const std::string& report = "000") {
-  Move m{};
-  std::string why;
-  ASSERT_TRUE(g.CheckMove(ParseCommand(text), m, why)) << text << " refused: " << why;
-  g.NoteMoveRequest(m);
-  g.PlayHumanMove(m, report);
-}
-
-void PlayEngine(GameState& g, const std::string& line) {
-  Move played{};
-  std::string why;
-  ASSERT_TRUE(g.PlayEngineMove(line, played, why)) << "engine move " << line << ": " << why;
-}
 
 std::string Refusal(const GameState& g, const std::string& text) {
   Move m{};
@@ -196,14 +182,14 @@ TEST(PointsAndPurchases, PaymentTableMatchesTheEnginesRule) {
 TEST(PointsAndPurchases, AffordablePaymentsAreFoundOnlyWithinThePointsHeld) {
   int pay[3] = {-1, -1, -1};
   const int oneEach[3] = {1, 1, 1};
-  ASSERT_TRUE(FindPayment(KE, oneEach, pay));
+  ASSERT_TRUE(CheapestPayment(KE, oneEach, pay));
   EXPECT_EQ(pay[0] + pay[1] + pay[2], 3);
   EXPECT_TRUE(PaymentAccepted(KE, pay));
-  EXPECT_FALSE(FindPayment(KI, oneEach, pay)) << "a gold needs 3 points of one colour";
+  EXPECT_FALSE(CheapestPayment(KI, oneEach, pay)) << "a gold needs 3 points of one colour";
   const int manyRed[3] = {12, 0, 0};
-  ASSERT_TRUE(FindPayment(HI, manyRed, pay));
+  ASSERT_TRUE(CheapestPayment(HI, manyRed, pay));
   EXPECT_EQ(pay[0], 7) << "a rook from red points alone";
-  EXPECT_FALSE(FindPayment(KA, manyRed, pay)) << "a bishop needs every colour";
+  EXPECT_FALSE(CheapestPayment(KA, manyRed, pay)) << "a bishop needs every colour";
 
   GameState g;
   std::vector<int> kinds = g.DropKindsThatHelp();

@@ -47,7 +47,7 @@ class GameProgramTest : public ::testing::Test {
   fs::path elsewhere = dir.path() / "cwd";
 };
 
-TEST_F(GameProgramTest, AutoplayPlaysToTheEnginesResultAndSavesTheGame) {
+TEST_F(GameProgramTest, DemonstrationsAreRecordedAsSuchAndNotCounted) {
   ProgramRun run = Run("MIRQ_FAKE_MOVES=5 MIRQ_FAKE_RESULT=6 MIRQ_AUTOPLAY=7");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find("You lost"), std::string::npos) << run.output;
@@ -55,8 +55,8 @@ TEST_F(GameProgramTest, AutoplayPlaysToTheEnginesResultAndSavesTheGame) {
 
   std::string games = ReadBytes(tree / "savedata" / "games.txt");
   ASSERT_EQ(CountLines(games), 1u) << games;
-  EXPECT_NE(games.find(" lost startpos moves "), std::string::npos) << games;
-  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "won 0\nlost 1\ndrawn 0\n");
+  EXPECT_NE(games.find(" lost demo startpos moves "), std::string::npos) << games;
+  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "") << "a demonstration changed the totals";
   EXPECT_TRUE(fs::is_empty(elsewhere)) << "the game wrote into the current folder";
 
   run = Run("MIRQ_FAKE_MOVES=3 MIRQ_FAKE_RESULT=5", "--auto 8");
@@ -64,7 +64,7 @@ TEST_F(GameProgramTest, AutoplayPlaysToTheEnginesResultAndSavesTheGame) {
   EXPECT_NE(run.output.find("You won"), std::string::npos) << run.output;
   games = ReadBytes(tree / "savedata" / "games.txt");
   EXPECT_EQ(CountLines(games), 2u) << "the second game did not append:\n" << games;
-  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "won 1\nlost 1\ndrawn 0\n");
+  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "");
 }
 
 TEST_F(GameProgramTest, SameSeedPlaysTheSameGame) {
@@ -89,7 +89,7 @@ TEST_F(GameProgramTest, TypedInputIsAnsweredLineByLine) {
   EXPECT_NE(run.output.find("You: 7h7g (7877)"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Your legal moves:"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("You left the game"), std::string::npos) << run.output;
-  EXPECT_NE(ReadBytes(tree / "savedata" / "games.txt").find(" unfinished startpos moves 7h7g "),
+  EXPECT_NE(ReadBytes(tree / "savedata" / "games.txt").find(" unfinished quit startpos moves 7h7g "),
             std::string::npos)
       << "the abandoned game was not kept";
   EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "")

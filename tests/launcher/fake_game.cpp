@@ -7,11 +7,16 @@
 //   mkdir NAME         savedata/NAME/inner.sav
 //   probe PATH         appends "PATH yes|no" to savedata/probe.txt (PATH below the tree)
 //   cwd                savedata/cwd.txt: the current folder
+//   fill NAME BYTES    savedata/NAME holds BYTES bytes
+//   hold               writes "playing" beside itself and waits (at most a
+//                      minute) until "release" is there
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -57,6 +62,12 @@ int main(int, char** argv) {
       Write(save / "probe.txt", name + (fs::exists(tree / name) ? " yes\n" : " no\n"), true);
     } else if (command == "cwd") {
       Write(save / "cwd.txt", fs::current_path().string());
+    } else if (command == "fill") {
+      Write(save / name, std::string(std::stoul(text), 'x'));
+    } else if (command == "hold") {
+      Write(tree / "playing", "");
+      for (int i = 0; i < 6000 && !fs::exists(tree / "release"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
   return 0;

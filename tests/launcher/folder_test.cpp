@@ -1,5 +1,6 @@
 // CFileFinder, WildcardMatch and the folder helpers.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -28,7 +29,9 @@ TEST(WildcardMatchTest, StarExtensionMatchesNamesEndingInIt) {
 
 TEST(WildcardMatchTest, QuestionMarkIsExactlyOneByte) {
   EXPECT_TRUE(WildcardMatch("a?c", "abc"));
-  EXPECT_TRUE(WildcardMatch("a?c", "a\x95" "c"));
+  EXPECT_TRUE(WildcardMatch("a?c",
+                            "a\x95"
+                            "c"));
   EXPECT_FALSE(WildcardMatch("a?c", "ac"));
   EXPECT_FALSE(WildcardMatch("a?c", "abbc"));
   EXPECT_FALSE(WildcardMatch("abc?", "abc"));
@@ -37,7 +40,8 @@ TEST(WildcardMatchTest, QuestionMarkIsExactlyOneByte) {
 TEST(WildcardMatchTest, PlainNamesAreExactAndCaseSensitive) {
   EXPECT_TRUE(WildcardMatch("Mirq.exe", "Mirq.exe"));
   EXPECT_FALSE(WildcardMatch("Mirq.exe", "mirq.exe"));
-  EXPECT_FALSE(WildcardMatch("Mirq.exe", "Mirq.exe.bak")) << "a plain name must match the whole name";
+  EXPECT_FALSE(WildcardMatch("Mirq.exe", "Mirq.exe.bak"))
+      << "a plain name must match the whole name";
   EXPECT_FALSE(WildcardMatch("Mirq.exe", "xMirq.exe"));
   EXPECT_TRUE(WildcardMatch("start.mirq", "start.mirq"));
 }
@@ -59,7 +63,8 @@ TEST_F(FolderTest, ForbiddenPatternCharactersGiveMinusOneAndListNothing) {
   std::vector<std::string> result = {"kept"};
   for (const char* pattern : {"a:b", "a\\b", "a/b", "a;b", "a\"b", "a<b", "a>b", "a|b"})
     EXPECT_EQ(finder.List(result, pattern, kListAll, false), kListForbiddenPattern) << pattern;
-  EXPECT_EQ(result, std::vector<std::string>{"kept"}) << "a refused pattern leaves the list unchanged";
+  EXPECT_EQ(result, std::vector<std::string>{"kept"})
+      << "a refused pattern leaves the list unchanged";
 }
 
 TEST_F(FolderTest, MissingBaseFolderGivesMinusTwo) {
@@ -104,13 +109,16 @@ TEST_F(FolderTest, RecursiveListingPutsContentsBeforeTheirFolder) {
   ASSERT_TRUE(finder.SetDirectory(R()));
   std::vector<std::string> folders;
   ASSERT_EQ(finder.List(folders, "*", kListFolders, true), 4);
-  auto at = [&](const std::string& p) { return std::find(folders.begin(), folders.end(), p) - folders.begin(); };
+  auto at = [&](const std::string& p) {
+    return std::find(folders.begin(), folders.end(), p) - folders.begin();
+  };
   EXPECT_LT(at(P("a/b/c")), at(P("a/b")));
   EXPECT_LT(at(P("a/b")), at(P("a")));
   std::vector<std::string> all;
   EXPECT_EQ(finder.List(all, "*", kListAll, true), 9)
       << "every entry of every level, also after a nested walk has ended";
-  EXPECT_LT(std::find(all.begin(), all.end(), P("a/b/c/deep.txt")), std::find(all.begin(), all.end(), P("a/b/c")));
+  EXPECT_LT(std::find(all.begin(), all.end(), P("a/b/c/deep.txt")),
+            std::find(all.begin(), all.end(), P("a/b/c")));
   EXPECT_EQ(GetLastError(), ERROR_SUCCESS) << "a walk leaves no no-more-files value behind";
   std::vector<std::string> texts;
   EXPECT_EQ(finder.List(texts, "*.txt", kListFiles, true), 5)
@@ -147,7 +155,8 @@ TEST_F(FolderTest, MakeDirectoriesCreatesTheWholePath) {
   EXPECT_TRUE(MakeDirectories(P("one/two/three")));
   EXPECT_TRUE(fs::is_directory(root_ / "one/two/three"));
   EXPECT_TRUE(MakeDirectories(P("one/two/three"))) << "existing folders count as made";
-  EXPECT_TRUE(MakeDirectories(R() + "\\\\double\\x")) << "a doubled separator inside the path is accepted";
+  EXPECT_TRUE(MakeDirectories(R() + "\\\\double\\x"))
+      << "a doubled separator inside the path is accepted";
   EXPECT_TRUE(fs::is_directory(root_ / "double/x"));
   EXPECT_FALSE(MakeDirectories(P("end") + "\\"));
   EXPECT_FALSE(fs::exists(root_ / "end")) << "a path ending in a separator creates nothing";
@@ -160,8 +169,10 @@ TEST_F(FolderTest, ShiftJisTrailByteIsNotASeparator) {
   if (!ShiftJisNames()) GTEST_SKIP() << "the system code page is not Shift-JIS";
   const std::string hyo = "\x95\x5C";  // one double-byte character ending in 0x5C
   ASSERT_TRUE(MakeDirectories(R() + "\\" + hyo + "\\in"));
-  EXPECT_EQ(NamesIn(root_), hyo + "/ ") << "one folder named by the character, not a folder cut at 0x5C";
-  EXPECT_TRUE(MakeDirectories(R() + "\\" + hyo)) << "a name ending in the trail byte 0x5C does not end in a separator";
+  EXPECT_EQ(NamesIn(root_), hyo + "/ ")
+      << "one folder named by the character, not a folder cut at 0x5C";
+  EXPECT_TRUE(MakeDirectories(R() + "\\" + hyo))
+      << "a name ending in the trail byte 0x5C does not end in a separator";
 }
 
 TEST_F(FolderTest, TempAndModuleDirectories) {
@@ -186,8 +197,32 @@ TEST_F(FolderTest, CopyFolderFilesReplacesFilesAndSkipsFolders) {
   EXPECT_EQ(NamesIn(root_ / "dst"), "a.sav b.sav keep.sav ");
   EXPECT_EQ(ReadBytes(root_ / "dst/a.sav"), "new a");
   EXPECT_EQ(ReadBytes(root_ / "dst/keep.sav"), "keep");
-  EXPECT_TRUE(CopyFolderFiles(P("missing"), P("dst"))) << "a missing source copies nothing and succeeds";
+  EXPECT_TRUE(CopyFolderFiles(P("missing"), P("dst")))
+      << "a missing source copies nothing and succeeds";
   EXPECT_EQ(NamesIn(root_ / "dst"), "a.sav b.sav keep.sav ");
+}
+
+TEST_F(FolderTest, CopyNewerTakesOnlyNewerOrMissingFilesAndNeverParts) {
+  Touch("src/missing.sav", "missing in dst");
+  Touch("src/older.sav", "older in src");
+  Touch("src/same.sav", "same time");
+  Touch("src/newer.sav", "newer in src");
+  Touch("src/cut.sav.mirq-part", "left by a copy cut off");
+  Touch("dst/older.sav", "newer in dst");
+  Touch("dst/same.sav", "other bytes");
+  Touch("dst/newer.sav", "older in dst");
+  Touch("dst/stale.sav.mirq-part", "left by a copy cut off");
+  auto now = fs::last_write_time(root_ / "dst/same.sav");
+  fs::last_write_time(root_ / "src/same.sav", now);
+  fs::last_write_time(root_ / "src/older.sav", now - std::chrono::hours(1));
+  fs::last_write_time(root_ / "dst/newer.sav", now - std::chrono::hours(1));
+  EXPECT_TRUE(CopyFolderFiles(P("src"), P("dst"), kCopyNewer));
+  EXPECT_EQ(NamesIn(root_ / "dst"), "missing.sav newer.sav older.sav same.sav ");
+  EXPECT_EQ(ReadBytes(root_ / "dst/missing.sav"), "missing in dst");
+  EXPECT_EQ(ReadBytes(root_ / "dst/newer.sav"), "newer in src");
+  EXPECT_EQ(ReadBytes(root_ / "dst/older.sav"), "newer in dst")
+      << "nothing older replaces something newer";
+  EXPECT_EQ(ReadBytes(root_ / "dst/same.sav"), "other bytes");
 }
 
 TEST_F(FolderTest, DeleteFolderTreeEmptiesButKeepsTheFolder) {
@@ -219,7 +254,8 @@ TEST_F(FolderTest, DeleteFolderTreeRemovesLinksNotWhatTheyPointAt) {
   std::vector<std::string> listed;
   fs::create_directory_symlink(root_ / "outside", root_ / "tree/link", ec);
   ASSERT_TRUE(finder.SetDirectory(P("tree")));
-  EXPECT_EQ(finder.List(listed, "*", kListAll, true), 1) << "a walk lists a link but does not enter it";
+  EXPECT_EQ(finder.List(listed, "*", kListAll, true), 1)
+      << "a walk lists a link but does not enter it";
 }
 
 }  // namespace

@@ -27,6 +27,10 @@ void SetTemporaryFolder(const fs::path& folder) {
   _putenv_s("TMP", folder.string().c_str());
   _putenv_s("TEMP", folder.string().c_str());
 #else
+  // The stand-in takes the session's private runtime folder first; the
+  // folder must be the user's own and closed to others.
+  fs::permissions(folder, fs::perms::owner_all);
+  setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
   setenv("TMPDIR", folder.c_str(), 1);
 #endif
 }

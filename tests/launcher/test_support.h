@@ -20,8 +20,8 @@ std::string LauncherPath(const fs::path& path);
 // The inverse, for checking paths the launcher returns.
 fs::path FromLauncherPath(const std::string& path);
 
-// Points the platform's temporary folder (TMPDIR, or TMP and TEMP) at
-// folder for this process and the programs it starts.
+// Points the platform's temporary folder (XDG_RUNTIME_DIR and TMPDIR, or
+// TMP and TEMP) at folder for this process and the programs it starts.
 void SetTemporaryFolder(const fs::path& folder);
 
 // Whether the file system takes names as Shift-JIS bytes: always on POSIX,

@@ -8,6 +8,9 @@
 #else
 #include <fcntl.h>
 #include <signal.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,6 +92,24 @@ bool ChildProcess::Wait(int ms, int& status) {
   return true;
 }
 
+bool ChildProcess::Signal(int, bool) {
+  return running_ && TerminateProcess(reinterpret_cast<HANDLE>(id_), 99);
+}
+
+bool ChildProcess::Adopt(long pid) {
+  Stop();
+  HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE,
+                         static_cast<DWORD>(pid));
+  if (h == nullptr) return false;
+  id_ = reinterpret_cast<long long>(h);
+  running_ = true;
+  return true;
+}
+
+long ChildProcess::Id() const {
+  return running_ ? static_cast<long>(GetProcessId(reinterpret_cast<HANDLE>(id_))) : 0;
+}
+
 void ChildProcess::Stop() {
   if (!running_) return;
   HANDLE h = reinterpret_cast<HANDLE>(id_);
@@ -154,6 +175,28 @@ bool ChildProcess::Wait(int ms, int& status) {
   status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
   running_ = false;
   return true;
+}
+
+bool ChildProcess::Signal(int sig, bool group) {
+  pid_t pid = static_cast<pid_t>(id_);
+  return running_ && kill(group ? -pid : pid, sig) == 0;
+}
+
+bool ChildProcess::Adopt(long pid) {
+  Stop();
+#ifdef __linux__
+  if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) return false;
+  id_ = pid;
+  running_ = true;
+  return true;
+#else
+  (void)pid;
+  return false;
+#endif
+}
+
+long ChildProcess::Id() const {
+  return running_ ? static_cast<long>(id_) : 0;
 }
 
 void ChildProcess::Stop() {

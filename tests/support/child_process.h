@@ -1,7 +1,7 @@
-// A program started as a child process of the test: in a working folder of
-// the test's choice, with its standard streams taken from or sent to files,
-// watched and ended. The one file of the tests that knows the platform's
-// process calls.
+// A program started as a child process of the test (or of a helper program
+// of the tests): in a working folder of the test's choice, with its
+// standard streams taken from or sent to files, watched and ended. The one
+// file of the tests that knows the platform's process calls.
 #pragma once
 
 #include <filesystem>
@@ -33,9 +33,19 @@ class ChildProcess {
   // POSIX 128 + the signal for one that was killed) once it has.
   bool Wait(int ms, int& status);
   bool Running() const { return running_; }
+  // Takes over watching process pid, which is not the test's own child, so
+  // that Wait and Stop work on it once its parent has gone: on Linux the
+  // test becomes the process its orphans go to, on Windows it opens the
+  // process. False where neither can be done.
+  bool Adopt(long pid);
+  // The process id, as another process would name it.
+  long Id() const;
   // Ends a process that still runs, with what it started (POSIX), and
   // waits for it.
   void Stop();
+  // POSIX: sends sig to the process, or to its whole group as a terminal
+  // does. Windows: ends the process alone, whatever sig is.
+  bool Signal(int sig, bool group = false);
 
  private:
   bool running_ = false;

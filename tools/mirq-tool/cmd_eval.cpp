@@ -9,24 +9,9 @@
 #include "position/movegen.h"
 #include "position/usi.h"
 #include "tool.h"
-#include "tool_eval.h"
+#include "tool_args.h"
 
 namespace {
-
-// Parses the POSITION, requires exactly `extra` arguments after it and
-// replays it with evaluation.
-bool ReadPosition(const std::vector<std::string>& args, size_t extra, const char* usage, ToolPosition& tp,
-                  EvalState& e, size_t& next, std::string& why) {
-  if (!ParseToolPosition(args, 0, tp, next, why)) return false;
-  if (args.size() - next != extra) {
-    why = (args.size() - next < extra ? std::string("missing argument")
-                                      : "unexpected argument '" + args[next + extra] + "'") +
-          "; usage: " + usage;
-    return false;
-  }
-  ReplayWithEval(tp, e);
-  return true;
-}
 
 // Line 1: the eight sums in record order; line 2: the score (SELF's view).
 int CmdEval(const std::vector<std::string>& args) {

@@ -2,46 +2,13 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "position/makemove.h"
 #include "position/movegen.h"
 #include "position/perft.h"
 #include "position/usi.h"
 #include "tool.h"
+#include "tool_args.h"
 
 namespace {
-
-// Deeper counts would not finish; the bound also keeps every ply the count
-// reaches inside the key and check histories.
-constexpr int MAX_PERFT_DEPTH = 20;
-
-// Parses the POSITION and requires exactly `extra` arguments after it.
-bool ReadArgs(const std::vector<std::string>& args, size_t extra, const char* usage,
-              ToolPosition& tp, size_t& next, std::string& why) {
-  if (!ParseToolPosition(args, 0, tp, next, why)) return false;
-  if (args.size() - next < extra) {
-    why = std::string("missing argument; usage: ") + usage;
-    return false;
-  }
-  if (args.size() - next > extra) {
-    why = "unexpected argument '" + args[next + extra] + "'; usage: " + usage;
-    return false;
-  }
-  return true;
-}
-
-bool ReadDepth(const std::string& text, int& depth, std::string& why) {
-  bool ok = !text.empty() && text.size() <= 3;
-  depth = 0;
-  for (char c : text) {
-    ok = ok && c >= '0' && c <= '9';
-    if (ok) depth = depth * 10 + (c - '0');
-  }
-  if (!ok || depth > MAX_PERFT_DEPTH) {
-    why = "bad depth '" + text + "' (expected 0.." + std::to_string(MAX_PERFT_DEPTH) + ")";
-    return false;
-  }
-  return true;
-}
 
 int CmdMoves(const std::vector<std::string>& args) {
   ToolPosition tp;
@@ -76,15 +43,13 @@ int CmdDivide(const std::vector<std::string>& args) {
       !ReadDepth(args[next], depth, why))
     return ToolError(why);
   if (depth < 1) return ToolError("bad depth '" + args[next] + "' (divide needs 1 or more)");
-  MoveList list;
-  int n = GenerateMoves(tp.final, tp.side, list);
+  MoveList moves;
+  static uint64_t counts[MAX_MOVES];
+  int n = PerftDivide(tp.final, tp.side, depth, moves, counts);
   uint64_t total = 0;
   for (int i = 0; i < n; ++i) {
-    Position child = tp.final;
-    MakeMove(child, tp.side, list[i]);
-    uint64_t count = Perft(child, Opponent(tp.side), depth - 1);
-    total += count;
-    std::printf("%s %" PRIu64 "\n", FormatUsiMove(list[i]).c_str(), count);
+    total += counts[i];
+    std::printf("%s %" PRIu64 "\n", FormatUsiMove(moves[i]).c_str(), counts[i]);
   }
   std::printf("total %" PRIu64 "\n", total);
   return 0;

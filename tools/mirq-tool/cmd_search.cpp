@@ -2,7 +2,6 @@
 // with fresh tables (a new process), timing and node counts on stderr.
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "search/search.h"
 #include "search/tt.h"
 #include "tool.h"
+#include "tool_args.h"
 #include "tool_eval.h"
 
 namespace {
@@ -22,14 +22,6 @@ typedef std::chrono::steady_clock Clock;
 
 double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-bool ParseCount(const std::string& text, int low, int high, int& out) {
-  char* end = nullptr;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || v < low || v > high) return false;
-  out = static_cast<int>(v);
-  return true;
 }
 
 int CmdMate(const std::vector<std::string>& args) {

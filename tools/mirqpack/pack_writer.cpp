@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <system_error>
 
 #include "package_format.h"
@@ -42,7 +43,8 @@ std::vector<std::string> SplitName(const std::string& name) {
 
 bool BuildPackage(const std::vector<PackItem>& items, std::string& package, std::string& error) {
   const uint64_t limit = std::numeric_limits<uint32_t>::max();
-  uint64_t offset = sizeof(PackageHeader) + sizeof(PackageEntry) * static_cast<uint64_t>(items.size());
+  uint64_t offset =
+      sizeof(PackageHeader) + sizeof(PackageEntry) * static_cast<uint64_t>(items.size());
   uint64_t total = offset;
   for (const PackItem& item : items) total += item.content.size();
   if (total > limit) {
@@ -79,7 +81,8 @@ std::string BuildTrailer(uint32_t packageSize, uint32_t packageOffset) {
 
 bool BuildPackedLauncher(const std::string& image, const std::string& package, std::string& packed,
                          std::string& error) {
-  if (image.size() + package.size() + sizeof(PayloadTrailer) > std::numeric_limits<uint32_t>::max()) {
+  if (image.size() + package.size() + sizeof(PayloadTrailer) >
+      std::numeric_limits<uint32_t>::max()) {
     error = "packed launcher would exceed 4 GiB";
     return false;
   }
@@ -125,11 +128,27 @@ bool CollectFolder(const fs::path& folder, std::vector<PackItem>& items, std::st
     error = "cannot list " + folder.string() + ": " + ec.message();
     return false;
   }
-  std::sort(items.begin(), items.end(), [](const PackItem& a, const PackItem& b) { return a.name < b.name; });
+  std::sort(items.begin(), items.end(),
+            [](const PackItem& a, const PackItem& b) { return a.name < b.name; });
+  // Names that differ only in letter case are one file on Windows.
+  std::map<std::string, std::string> folded;
+  for (const PackItem& item : items) {
+    auto seen = folded.emplace(FoldedEntryName(item.name), item.name);
+    if (!seen.second) {
+      error = "refused name: " + item.name + " is the same file as " + seen.first->second +
+              " on Windows";
+      return false;
+    }
+  }
+  // The start marker goes last, so that a tree is never complete before
+  // every other entry is.
+  std::stable_partition(items.begin(), items.end(),
+                        [](const PackItem& item) { return !IsStartMarker(item.name); });
   return true;
 }
 
-bool ReadPackedEntries(const std::string& packed, std::vector<ListedEntry>& entries, std::string& error) {
+bool ReadPackedEntries(const std::string& packed, std::vector<ListedEntry>& entries,
+                       std::string& error) {
   if (packed.size() < sizeof(PayloadTrailer)) {
     error = "file too short for a trailer";
     return false;

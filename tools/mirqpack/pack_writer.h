@@ -27,8 +27,10 @@ bool BuildPackedLauncher(const std::string& image, const std::string& package, s
 // set when the unpacker would refuse or misread it.
 std::string EntryNameFor(const std::filesystem::path& relative, std::string& error);
 
-// Every regular file below folder, sorted byte-wise by entry name.
-bool CollectFolder(const std::filesystem::path& folder, std::vector<PackItem>& items, std::string& error);
+// Every regular file below folder, sorted byte-wise by entry name, the
+// start marker last; names that would meet on Windows are refused.
+bool CollectFolder(const std::filesystem::path& folder, std::vector<PackItem>& items,
+                   std::string& error);
 
 struct ListedEntry {
   std::string name;
@@ -36,9 +38,11 @@ struct ListedEntry {
 };
 
 // The entries of a packed launcher's package.
-bool ReadPackedEntries(const std::string& packed, std::vector<ListedEntry>& entries, std::string& error);
+bool ReadPackedEntries(const std::string& packed, std::vector<ListedEntry>& entries,
+                       std::string& error);
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string& error);
 // Writes through a temporary file beside path, so that a failure leaves
 // no partial output.
-bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes, std::string& error);
+bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes,
+                    std::string& error);

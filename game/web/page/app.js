@@ -97,6 +97,11 @@
       if (last.engine.from) marks[last.engine.from] = "last-engine";
       marks[last.engine.to] = "last-engine";
     }
+    const hint = state.hintMove;
+    if (hint && state.phase === "your-turn") {
+      if (hint.from) marks[hint.from] = "hint";
+      marks[hint.to] = "hint";
+    }
     let targets = [];
     const captures = new Set();
     if (selected) {
@@ -291,7 +296,7 @@
     box.className = "result " + (r.word || "");
     $("result-title").textContent = r.code === 5 ? "You won" : r.code === 6 ? "Mirqmind won" : r.code === 7 ? "Drawn" : "Game over";
     $("result-how").textContent = [r.text, state.note].filter(Boolean).join(" ");
-    $("result-final").textContent = r.final ? `Final move: ${r.final}` : "";
+    $("result-final").textContent = r.final || "";
     if (r.plies) $("result-final").textContent += `${r.final ? " · " : ""}${r.plies} moves in all`;
     const t = state.totals;
     $("result-totals").textContent = `Games won ${t.won}, lost ${t.lost}, drawn ${t.drawn}`;
@@ -310,7 +315,7 @@
     if (state.phase === "broken" && state.problem) say(`The game broke off: ${state.problem}.`, "refused");
     if (state.hint) say(`Hint: ${state.hint}`, "good");
     const busy = state.phase !== "your-turn";
-    $("hint").disabled = busy;
+    $("hint").disabled = busy || state.searching;
     $("resign").disabled = !(state.phase === "your-turn" || state.phase === "thinking");
     $("typed-move").disabled = busy;
   }
@@ -358,8 +363,11 @@
     play(text);
   });
   $("hint").addEventListener("click", async () => {
+    say("Looking for a good move…");
+    $("hint").disabled = true;
     const r = await api("hint");
     if (!r.ok) say(r.reason, "refused");
+    if (state) draw();
   });
   $("resign").addEventListener("click", async () => {
     if (!confirm("Resign this game? It counts as a loss.")) return;

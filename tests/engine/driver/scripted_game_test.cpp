@@ -17,9 +17,17 @@
 #include "position/position.h"
 #include "position/usi.h"
 #include "support/child_process.h"
+#include "support/files.h"
+#include "support/run_program.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 std::string EnginePath() {
@@ -72,7 +80,8 @@ class ScriptedGame : public ::testing::Test {
     return "";
   }
 
-  std::string Request(const std::string& dataFile, const std::string& data, const std::string& request) {
+  std::string Request(const std::string& dataFile, const std::string& data,
+                      const std::string& request) {
     tree.Write(dataFile, data);
     tree.Write("$setup.mvdf", request);
     return Answer();
@@ -145,7 +154,8 @@ class ScriptedGame : public ::testing::Test {
 TEST_F(ScriptedGame, NoWriteWhileNoRequestWaits) {
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   ASSERT_TRUE(Alive());
-  for (const char* f : TURN_FILES) EXPECT_FALSE(tree.Written(f)) << f << " was written with no request";
+  for (const char* f : TURN_FILES)
+    EXPECT_FALSE(tree.Written(f)) << f << " was written with no request";
 
   tree.Remove("$setup.mvdf");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -169,11 +179,12 @@ TEST_F(ScriptedGame, LegalMoveExchangeWritesInOrder) {
     bool enemyTeWritten;
     std::string setupBefore;  // read before $points
     bool pointsWritten;
-    std::string setupAfter;   // read after $points
+    std::string setupAfter;  // read after $points
     bool enemyWritten;
     bool operator!=(const Snapshot& o) const {
-      return enemy != o.enemy || enemyTeWritten != o.enemyTeWritten || setupBefore != o.setupBefore ||
-             pointsWritten != o.pointsWritten || setupAfter != o.setupAfter || enemyWritten != o.enemyWritten;
+      return enemy != o.enemy || enemyTeWritten != o.enemyTeWritten ||
+             setupBefore != o.setupBefore || pointsWritten != o.pointsWritten ||
+             setupAfter != o.setupAfter || enemyWritten != o.enemyWritten;
     }
   };
   std::vector<Snapshot> seen;
@@ -225,9 +236,14 @@ TEST_F(ScriptedGame, LegalMoveExchangeWritesInOrder) {
 
 TEST_F(ScriptedGame, MalformedAndIllegalMovesAreAnsweredOne) {
   const std::vector<std::string> lines = {
-      "7876",                          // two steps for a pawn
-      "7a77", "1077", "78a0", "ffff",  // hexadecimal fields that name no square
-      "0855", "0055", "0955",          // origins that are neither a square nor a kind
+      "7876",  // two steps for a pawn
+      "7a77",
+      "1077",
+      "78a0",
+      "ffff",  // hexadecimal fields that name no square
+      "0855",
+      "0055",
+      "0955",                          // origins that are neither a square nor a kind
       "7877*",                         // promotion is never generated
       "2324*",                         // the documented promotion example: no piece there
       "455",                           // read as 0x45 to 0x05
@@ -331,6 +347,96 @@ TEST_F(ScriptedGame, BlankLineEndsTheEngineUnanswered) {
   EXPECT_FALSE(tree.Written("$enemy.mvdf"));
 }
 
+// The game program ends without a word while the engine waits for the
+// human: the engine ends too, with status 1, and writes nothing.
+TEST_F(ScriptedGame, EngineEndsWithTheProgramThatStartedIt) {
+  engine.Stop();  // this engine's parent is the test, which stays
+  ChildStreams streams(tree.Data());
+  streams.output = tree.Data().parent_path() / "engine.pid";
+  ChildProcess parent;
+  ASSERT_TRUE(parent.Start(BuildBin().parent_path() / "tests" / "mirq_parent_stub", {EnginePath()},
+                           streams));
+  long pid = 0;
+  for (int i = 0; i < 5000 && !pid; ++i) {
+    std::string text = ReadBytes(streams.output);
+    if (text.find('\n') != std::string::npos) pid = std::stol(text);
+    std::this_thread::sleep_for(2ms);
+  }
+  ASSERT_GT(pid, 0) << "the stand-in game program did not start the engine";
+  ChildProcess orphan;
+  if (!orphan.Adopt(pid)) GTEST_SKIP() << "no way here to wait for another's child";
+  std::this_thread::sleep_for(500ms);  // the engine waits for a request now
+
+  auto start = Clock::now();
+  parent.Stop();
+  int status = -1;
+  bool ended = orphan.Wait(10000, status);
+  auto took = Clock::now() - start;
+  orphan.Stop();
+  ASSERT_TRUE(ended) << "the engine outlived the program that started it";
+  EXPECT_LT(took, 3s);
+  EXPECT_EQ(status, 1);
+  for (const char* f : TURN_FILES) EXPECT_FALSE(tree.Written(f)) << f;
+}
+
+// Nothing the game program leaves in the folder can block the engine: a
+// FIFO or a folder where a turn file belongs is a missing file.
+TEST_F(ScriptedGame, FifoOrFolderTurnFilesCountAsMissing) {
+  tree.Remove("$setup.mvdf");
+  fs::create_directory(tree.File("$setup.mvdf"));
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(Alive());
+  fs::remove(tree.File("$setup.mvdf"));
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo(tree.File("$setup.mvdf").c_str(), 0600), 0);
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(Alive());
+  fs::remove(tree.File("$setup.mvdf"));
+  tree.Remove("$setTe.mvdf");
+  ASSERT_EQ(mkfifo(tree.File("$setTe.mvdf").c_str(), 0600), 0);
+  tree.Write("$setup.mvdf", "3");
+  EXPECT_EQ(Answer(10), "1") << "a FIFO move file is a missing one";
+  fs::remove(tree.File("$setTe.mvdf"));
+#endif
+  for (const char* f : {"$points.mvdf", "$enemyTe.mvdf"}) EXPECT_FALSE(tree.Written(f)) << f;
+  EXPECT_EQ(Move("7877"), "2") << "the engine stopped looking at the request file";
+}
+
+// "$enemy.mvdf" cannot be created for the "0" of a move request.
+TEST_F(ScriptedGame, AnswerThatCannotBeWrittenEndsTheEngineAfterRetrying) {
+  tree.Remove("$enemy.mvdf");
+  fs::create_directory(tree.File("$enemy.mvdf"));
+  tree.Write("$setTe.mvdf", "7877");
+  auto start = Clock::now();
+  tree.Write("$setup.mvdf", "3");
+  int status = -1;
+  ASSERT_TRUE(engine.Wait(30000, status)) << "the engine retries without end";
+  EXPECT_GT(Clock::now() - start, 9s) << "gave up without retrying";
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(tree.Read("$setup.mvdf"), "3") << "no answer";
+}
+
+TEST_F(ScriptedGame, MissingTurnFolderEndsTheEngine) {
+  std::this_thread::sleep_for(300ms);
+  fs::path folder = tree.File("$setup.mvdf").parent_path();
+  std::error_code ec;
+  for (int i = 0; i < 500 && fs::exists(folder); ++i) {
+    fs::remove_all(folder, ec);  // Windows: the engine may hold a file open
+    std::this_thread::sleep_for(2ms);
+  }
+  ASSERT_FALSE(fs::exists(folder));
+  auto start = Clock::now();
+  int status = -1;
+  ASSERT_TRUE(engine.Wait(10000, status)) << "the engine waits for a folder that is gone";
+  EXPECT_LT(Clock::now() - start, 3s);
+  EXPECT_EQ(status, 1);
+
+  ASSERT_TRUE(engine.Start(EnginePath(), {}, ChildStreams(tree.Data())));
+  ASSERT_TRUE(engine.Wait(10000, status)) << "started without a turn folder, the engine waits";
+  EXPECT_EQ(status, 1);
+  EXPECT_FALSE(fs::exists(folder)) << "the engine made the folder";
+}
+
 class WholeGame : public ScriptedGame, public ::testing::WithParamInterface<unsigned> {};
 
 TEST_P(WholeGame, RandomHumanMovesReachAResult) {
@@ -374,7 +480,8 @@ TEST_P(WholeGame, RandomHumanMovesReachAResult) {
     }
     ::Move reply;
     std::string text = tree.Read("$enemyTe.mvdf");
-    ASSERT_TRUE(EngineMoveIsLegal(text, reply)) << "engine move '" << text << "' in " << FormatSfen(board, ENEMY);
+    ASSERT_TRUE(EngineMoveIsLegal(text, reply))
+        << "engine move '" << text << "' in " << FormatSfen(board, ENEMY);
     MakeMove(board, ENEMY, reply);
     for (int k = FU; k <= HI; ++k) board.Motigoma[ENEMY + k] = 0;
     ++plies;

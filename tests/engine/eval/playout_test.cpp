@@ -6,6 +6,7 @@
 
 #include "eval/exchange.h"
 #include "eval_fixture.h"
+#include "position/pieces.h"
 
 namespace {
 
@@ -19,13 +20,6 @@ const char* const Starts[] = {
     "l4k2l/2+R3g2/p1n1ppsp1/2p+B3p1/1p1P5/4P1P2/PPS2PN1P/2G2S1+r1/LN2K3L w GNPbp 1",
     "8k/1+P+P1+S1+P2/9/9/9/9/2+p1+s+p+p2/9/4K4 b RBGSNLPrbgsnlp 1",
 };
-
-bool CanPromote(int code) {
-  int k = code & 15;
-  return k >= FU && k <= HI && k != KI;
-}
-
-bool InZone(int side, int sq) { return side == SELF ? RankOf(sq) <= 3 : RankOf(sq) >= 7; }
 
 TEST(Playouts, IncrementalSumsEqualFromScratchAfterEveryMove) {
   std::mt19937 rng(12345);
@@ -43,8 +37,7 @@ TEST(Playouts, IncrementalSumsEqualFromScratchAfterEveryMove) {
       if (n == 0) break;
       Move m = list[rng() % n];
       // Promotions are not generated; make some by hand where allowed.
-      if (!IsDrop(m) && CanPromote(m.piece) && (InZone(side, m.from) || InZone(side, m.to)) && rng() % 2)
-        m.promote = 1;
+      if (MayPromote(side, m) && rng() % 2) m.promote = 1;
       const std::string before = FormatSfen(e.pos, side);
       MakeMoveEval(e, side, m);
       ++moves;

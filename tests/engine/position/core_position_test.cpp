@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core_fixture.h"
+#include "position/pieces.h"
 #include "position/tables.h"
 
 namespace {
@@ -139,6 +140,29 @@ TEST(CoreTables, EnemyPiecesMoveAsMirroredSelfPieces) {
       EXPECT_EQ(BoardValue[SELF | kind], -BoardValue[ENEMY | kind]) << KindName[kind];
       EXPECT_EQ(HandValue[SELF | kind], -HandValue[ENEMY | kind]) << KindName[kind];
     }
+}
+
+// Bit c of row d is CanStep[d][c] (CanSlide[d][c]), as the tables were
+// when they were written out entry by entry.
+constexpr uint64_t RECORDED_STEPS[DIRECTIONS] = {
+    0x0000bf3081100000ull, 0x00007f327f200000ull, 0x0000bf3081100000ull, 0x00007f207f200000ull,
+    0x00007f207f200000ull, 0x00008110bf300000ull, 0x00007f207f320000ull, 0x00008110bf300000ull,
+    0x0000000000080000ull, 0x0000000000080000ull, 0x0000000800000000ull, 0x0000000800000000ull};
+constexpr uint64_t RECORDED_SLIDES[DIRECTIONS] = {
+    0x0000404040400000ull, 0x0000808480800000ull, 0x0000404040400000ull, 0x0000808080800000ull,
+    0x0000808080800000ull, 0x0000404040400000ull, 0x0000808080840000ull, 0x0000404040400000ull,
+    0x0000000000000000ull, 0x0000000000000000ull, 0x0000000000000000ull, 0x0000000000000000ull};
+
+TEST(CoreTables, StepAndSlideTablesKeepTheirRecordedValues) {
+  for (int d = 0; d < DIRECTIONS; ++d) {
+    uint64_t steps = 0, slides = 0;
+    for (int c = 0; c < 64; ++c) {
+      if (CanStep[d][c]) steps |= uint64_t{1} << c;
+      if (CanSlide[d][c]) slides |= uint64_t{1} << c;
+    }
+    EXPECT_EQ(steps, RECORDED_STEPS[d]) << "CanStep row " << d;
+    EXPECT_EQ(slides, RECORDED_SLIDES[d]) << "CanSlide row " << d;
+  }
 }
 
 TEST(CoreTables, UnusedPromotedCodeMovesLikeAGoldAndEmptyCodesNotAtAll) {

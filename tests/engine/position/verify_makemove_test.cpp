@@ -11,6 +11,7 @@
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
+#include "position/pieces.h"
 #include "position/position.h"
 #include "position/tables.h"
 #include "position/usi.h"
@@ -119,14 +120,6 @@ bool CheckDerived(const Position& p, int moved, const std::string& history) {
   return ok;
 }
 
-bool CanPromote(int side, const Move& m) {
-  if (IsDrop(m)) return false;
-  int kind = KindOf(m.piece);
-  if (kind > HI || kind == KI) return false;
-  auto zone = [side](int sq) { return side == SELF ? RankOf(sq) <= 3 : RankOf(sq) >= 7; };
-  return zone(m.from) || zone(m.to);
-}
-
 struct PlayoutStats {
   int moves = 0, captures = 0, drops = 0, promotions = 0, promotedCaptures = 0;
   int handsPast18 = 0;  // moves after which a hand held more than the keys cover
@@ -150,7 +143,7 @@ bool Playout(Position p, int side, int plies, std::mt19937& rng, PlayoutStats& s
         }
     }
     Move m = list[pick];
-    if (CanPromote(side, m) && rng() % 2 == 0) m.promote = 1;
+    if (MayPromote(side, m) && rng() % 2 == 0) m.promote = 1;
     std::string usi = FormatUsiMove(m);
     // The same move must come back from its text.
     Move parsed;

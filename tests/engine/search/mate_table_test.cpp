@@ -14,14 +14,6 @@ struct Hand {
   }
 };
 
-Move Mv(int from, int to, int piece) {
-  Move m{};
-  m.from = static_cast<uint8_t>(from);
-  m.to = static_cast<uint8_t>(to);
-  m.piece = static_cast<uint8_t>(piece);
-  return m;
-}
-
 constexpr HashKey BOARD = 0x00000000000A1234ull | 0x7700000000000000ull;
 constexpr HashKey HAND = 0x0000000000055555ull;
 

@@ -27,6 +27,15 @@ inline Loaded LoadSfen(const std::string& sfen) {
   return l;
 }
 
+// A board move as the tables store it, for tests that need no position.
+inline Move Mv(int from, int to, int piece) {
+  Move m{};
+  m.from = static_cast<uint8_t>(from);
+  m.to = static_cast<uint8_t>(to);
+  m.piece = static_cast<uint8_t>(piece);
+  return m;
+}
+
 // Fresh keys and empty tables before every test.
 class SearchTest : public ::testing::Test {
  protected:

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "search/root.h"
+#include "search/search.h"
 #include "search_fixture.h"
 
 namespace {
@@ -24,14 +24,6 @@ struct Pv {
   Move& at(int row, int col) { return m[row * PV_SIZE + col]; }
 };
 
-Move Mv(int from, int to, int piece) {
-  Move m{};
-  m.from = static_cast<uint8_t>(from);
-  m.to = static_cast<uint8_t>(to);
-  m.piece = static_cast<uint8_t>(piece);
-  return m;
-}
-
 using TranspositionTest = SearchTest;
 
 TEST_F(TranspositionTest, MissOnEmptySlotAndOnAnotherPosition) {
@@ -39,7 +31,7 @@ TEST_F(TranspositionTest, MissOnEmptySlotAndOnAnotherPosition) {
   int32_t v = 7;
   Position a = Keyed(KEY_A, 10);
   EXPECT_EQ(ProbeTable(a, 2, 4, -100, 100, &v), PROBE_MISS);
-  StoreTable(Keyed(KEY_B, 10), 2, 4, -100, 100, 500, pv.m);
+  StoreTable(Keyed(KEY_B, 10), 2, 4, -100, 100, 500, pv.at(2, 2));
   EXPECT_EQ(ProbeTable(a, 2, 4, -100, 100, &v), PROBE_MISS);
   EXPECT_EQ(v, 7) << "a miss must not write the value";
 }
@@ -47,7 +39,7 @@ TEST_F(TranspositionTest, MissOnEmptySlotAndOnAnotherPosition) {
 TEST_F(TranspositionTest, ExactValueInsideTheWindowIsSearchedAgain) {
   Pv pv;
   Position a = Keyed(KEY_A, 10);
-  StoreTable(a, 2, 4, -100, 100, 50, pv.m);
+  StoreTable(a, 2, 4, -100, 100, 50, pv.at(2, 2));
   EXPECT_EQ(TableSlot(KEY_A).bound, BOUND_EXACT);
   int32_t v = 0;
   EXPECT_EQ(ProbeTable(a, 2, 4, -100, 100, &v), PROBE_HIT);
@@ -61,7 +53,7 @@ TEST_F(TranspositionTest, ExactValueInsideTheWindowIsSearchedAgain) {
 TEST_F(TranspositionTest, LowerBoundCutsOnlyAtOrAboveBeta) {
   Pv pv;
   Position a = Keyed(KEY_A, 10);
-  StoreTable(a, 2, 4, -100, 200, 300, pv.m);
+  StoreTable(a, 2, 4, -100, 200, 300, pv.at(2, 2));
   EXPECT_EQ(TableSlot(KEY_A).bound, BOUND_LOWER);
   int32_t v = 0;
   EXPECT_EQ(ProbeTable(a, 2, 4, -100, 250, &v), PROBE_CUT);
@@ -72,7 +64,7 @@ TEST_F(TranspositionTest, LowerBoundCutsOnlyAtOrAboveBeta) {
 TEST_F(TranspositionTest, UpperBoundCutsOnlyAtOrBelowAlpha) {
   Pv pv;
   Position a = Keyed(KEY_A, 10);
-  StoreTable(a, 2, 4, -200, 200, -300, pv.m);
+  StoreTable(a, 2, 4, -200, 200, -300, pv.at(2, 2));
   EXPECT_EQ(TableSlot(KEY_A).bound, BOUND_UPPER);
   EXPECT_TRUE(IsEmptyMove(TableSlot(KEY_A).best)) << "no best move when nothing beat alpha";
   int32_t v = 0;
@@ -83,7 +75,7 @@ TEST_F(TranspositionTest, UpperBoundCutsOnlyAtOrBelowAlpha) {
 
 TEST_F(TranspositionTest, CutOffNeedsSameParityNoLaterGamePlyNoShallowerPlyAndDepth) {
   Pv pv;
-  StoreTable(Keyed(KEY_A, 10), 2, 5, -100, 100, 500, pv.m);  // lower bound, depth left 3
+  StoreTable(Keyed(KEY_A, 10), 2, 5, -100, 100, 500, pv.at(2, 2));  // lower bound, depth left 3
   int32_t v = 0;
   EXPECT_EQ(ProbeTable(Keyed(KEY_A, 10), 2, 5, -100, 100, &v), PROBE_CUT);
   EXPECT_EQ(ProbeTable(Keyed(KEY_A, 8), 2, 5, -100, 100, &v), PROBE_CUT) << "earlier game ply";
@@ -97,27 +89,27 @@ TEST_F(TranspositionTest, CutOffNeedsSameParityNoLaterGamePlyNoShallowerPlyAndDe
 TEST_F(TranspositionTest, DeeperEntryOfAnotherPositionFromTheSameRootKeepsItsSlot) {
   Pv pv;
   pv.at(2, 2) = Mv(0x77, 0x76, SFU);
-  StoreTable(Keyed(KEY_A, 12), 2, 5, -100, 100, 50, pv.m);  // root game ply 10, depth left 3
+  StoreTable(Keyed(KEY_A, 12), 2, 5, -100, 100, 50, pv.at(2, 2));  // root game ply 10, depth left 3
   const TranspositionEntry before = TableSlot(KEY_A);
   pv.at(3, 3) = Mv(0x33, 0x34, EFU);
-  EXPECT_FALSE(StoreTable(Keyed(KEY_B, 13), 3, 5, -100, 100, 60, pv.m));  // depth left 2
+  EXPECT_FALSE(StoreTable(Keyed(KEY_B, 13), 3, 5, -100, 100, 60, pv.at(3, 3)));  // depth left 2
   EXPECT_EQ(std::memcmp(&before, &TableSlot(KEY_A), sizeof before), 0) << "refused store changed the slot";
 
   // Equal depth left, or another root, takes the slot over.
-  EXPECT_TRUE(StoreTable(Keyed(KEY_B, 13), 3, 6, -100, 100, 60, pv.m));
+  EXPECT_TRUE(StoreTable(Keyed(KEY_B, 13), 3, 6, -100, 100, 60, pv.at(3, 3)));
   EXPECT_EQ(TableSlot(KEY_A).key, KEY_B);
   EXPECT_TRUE(IsEmptyMove(TableSlot(KEY_A).second)) << "a new position starts without a second move";
   EXPECT_EQ(TableSlot(KEY_A).best.to, 0x34);
-  EXPECT_TRUE(StoreTable(Keyed(KEY_A, 13), 1, 2, -100, 100, 70, pv.m));  // root game ply 12
+  EXPECT_TRUE(StoreTable(Keyed(KEY_A, 13), 1, 2, -100, 100, 70, pv.at(1, 1)));  // root game ply 12
   EXPECT_EQ(TableSlot(KEY_A).key, KEY_A);
 }
 
 TEST_F(TranspositionTest, SamePositionIsAlwaysOverwrittenAndKeepsTheOldBestAsSecond) {
   Pv pv;
   pv.at(1, 1) = Mv(0x77, 0x76, SFU);
-  StoreTable(Keyed(KEY_A, 11), 1, 6, -100, 100, 50, pv.m);
+  StoreTable(Keyed(KEY_A, 11), 1, 6, -100, 100, 50, pv.at(1, 1));
   pv.at(1, 1) = Mv(0x27, 0x26, SFU);
-  EXPECT_TRUE(StoreTable(Keyed(KEY_A, 11), 1, 2, -100, 100, 20, pv.m));
+  EXPECT_TRUE(StoreTable(Keyed(KEY_A, 11), 1, 2, -100, 100, 20, pv.at(1, 1)));
   const TranspositionEntry& t = TableSlot(KEY_A);
   EXPECT_EQ(t.best.from, 0x27);
   EXPECT_EQ(t.second.from, 0x77);
@@ -129,14 +121,14 @@ TEST_F(TranspositionTest, SamePositionIsAlwaysOverwrittenAndKeepsTheOldBestAsSec
 
 TEST_F(TranspositionTest, RefusedRootStoreWritesTheRootMoveTraceAndDeeperRefusalsDoNot) {
   Pv pv;
-  StoreTable(Keyed(KEY_A, 20), 0, 4, -100, 100, 50, pv.m);  // root game ply 20, depth left 4
+  StoreTable(Keyed(KEY_A, 20), 0, 4, -100, 100, 50, pv.at(0, 0));  // root game ply 20, depth left 4
   std::FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
   std::FILE* saved = SearchTrace;
   SearchTrace = out;
   pv.at(0, 0) = Mv(0x78, 0x77, SFU);
-  EXPECT_FALSE(StoreTable(Keyed(KEY_B, 21), 1, 4, -100, 100, 10, pv.m));
-  EXPECT_FALSE(StoreTable(Keyed(KEY_B, 20), 0, 3, -100, 100, 10, pv.m));
+  EXPECT_FALSE(StoreTable(Keyed(KEY_B, 21), 1, 4, -100, 100, 10, pv.at(1, 1)));
+  EXPECT_FALSE(StoreTable(Keyed(KEY_B, 20), 0, 3, -100, 100, 10, pv.at(0, 0)));
   SearchTrace = saved;
   std::rewind(out);
   char text[64] = {};
@@ -187,14 +179,14 @@ class HashMovesTest : public SearchTest {
 TEST_F(HashMovesTest, OffersStoredBestAndSecondWhenLegal) {
   const Position& p = l.e.pos;
   pv.at(1, 1) = UsiMove(p, SELF, "7g7f");
-  StoreTable(p, 1, 3, -100, 100, 50, pv.m);
+  StoreTable(p, 1, 3, -100, 100, 50, pv.at(1, 1));
   pv.at(1, 1) = UsiMove(p, SELF, "2g2f");
-  StoreTable(p, 1, 3, -100, 100, 50, pv.m);
+  StoreTable(p, 1, 3, -100, 100, 50, pv.at(1, 1));
   Move buf[MAX_MOVES];
-  ASSERT_EQ(HashMoves(pv.m, SELF, 1, buf, p), 2) << l.sfen;
+  ASSERT_EQ(HashMoves(p, SELF, Move{}, buf), 2) << l.sfen;
   EXPECT_EQ(FormatUsiMove(buf[0]), "2g2f");
   EXPECT_EQ(FormatUsiMove(buf[1]), "7g7f");
-  EXPECT_EQ(HashMoves(pv.m, ENEMY, 1, buf, p), 0) << "SELF's moves are not ENEMY's";
+  EXPECT_EQ(HashMoves(p, ENEMY, Move{}, buf), 0) << "SELF's moves are not ENEMY's";
 }
 
 TEST_F(HashMovesTest, IllegalStoredMovesAreDropped) {
@@ -203,36 +195,35 @@ TEST_F(HashMovesTest, IllegalStoredMovesAreDropped) {
   gone.from = 0x75;  // no pawn there
   gone.to = 0x74;
   pv.at(0, 0) = gone;
-  StoreTable(p, 0, 3, -100, 100, 50, pv.m);
+  StoreTable(p, 0, 3, -100, 100, 50, pv.at(0, 0));
   Move buf[MAX_MOVES];
-  EXPECT_EQ(HashMoves(pv.m, SELF, 0, buf, p), 0) << l.sfen;
+  EXPECT_EQ(HashMoves(p, SELF, Move{}, buf), 0) << l.sfen;
 }
 
-TEST_F(HashMovesTest, ParentReplyIsOfferedBelowPlyOneOnlyOnAHitOfTheSameParity) {
+TEST_F(HashMovesTest, ParentReplyIsOfferedOnlyOnAHitOfTheSameParity) {
   Position p = l.e.pos;
   pv.at(2, 2) = Move{};
-  StoreTable(p, 2, 4, 100, 200, 50, pv.m);  // upper bound: no best move stored
-  pv.at(1, 2) = UsiMove(p, SELF, "5i5h");
+  StoreTable(p, 2, 4, 100, 200, 50, pv.at(2, 2));  // upper bound: no best move stored
+  const Move reply = UsiMove(p, SELF, "5i5h");
   Move buf[MAX_MOVES];
-  ASSERT_EQ(HashMoves(pv.m, SELF, 2, buf, p), 1) << l.sfen;
+  ASSERT_EQ(HashMoves(p, SELF, reply, buf), 1) << l.sfen;
   EXPECT_EQ(FormatUsiMove(buf[0]), "5i5h");
-  pv.at(0, 1) = UsiMove(p, SELF, "5i4h");
-  EXPECT_EQ(HashMoves(pv.m, SELF, 1, buf, p), 0) << "no parent reply at ply 1";
+  EXPECT_EQ(HashMoves(p, SELF, Move{}, buf), 0) << "no parent reply (plies 0 and 1)";
   p.ply += 1;
-  EXPECT_EQ(HashMoves(pv.m, SELF, 2, buf, p), 0) << "entry of the other parity";
+  EXPECT_EQ(HashMoves(p, SELF, reply, buf), 0) << "entry of the other parity";
   p.ply -= 1;
   p.Kyokumen ^= 0x100000000ull;
-  EXPECT_EQ(HashMoves(pv.m, SELF, 2, buf, p), 0) << "slot of another position offers nothing";
+  EXPECT_EQ(HashMoves(p, SELF, reply, buf), 0) << "slot of another position offers nothing";
 }
 
 TEST_F(HashMovesTest, EntryOneDepthShortStillOffersItsMoveWithoutCutOff) {
   const Position& p = l.e.pos;
   pv.at(1, 1) = UsiMove(p, SELF, "7g7f");
-  StoreTable(p, 1, 3, -100, 100, 500, pv.m);
+  StoreTable(p, 1, 3, -100, 100, 500, pv.at(1, 1));
   int32_t v = 0;
   EXPECT_EQ(ProbeTable(p, 1, 4, -100, 100, &v), PROBE_HIT);
   Move buf[MAX_MOVES];
-  ASSERT_EQ(HashMoves(pv.m, SELF, 1, buf, p), 1);
+  ASSERT_EQ(HashMoves(p, SELF, Move{}, buf), 1);
   EXPECT_EQ(FormatUsiMove(buf[0]), "7g7f");
 }
 

@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "game_record.h"
 #include "support/child_process.h"
 #include "support/files.h"
 #include "support/run_program.h"
@@ -56,6 +57,10 @@ class WebApiTest : public ::testing::Test {
     token = text.substr(tok + 6, 32);
     client = std::make_unique<httplib::Client>("127.0.0.1", port);
     client->set_read_timeout(std::chrono::seconds(60));
+    if (idleSeconds > 0) return;
+    json s = State();
+    for (int i = 0; i < 30 && s["phase"] == "starting"; ++i) s = State(s["version"], 20);
+    ASSERT_EQ(s["phase"], "your-turn") << s.dump();
   }
 
   // Waits for the program to end: its exit status, -1 if it did not.
@@ -123,13 +128,23 @@ TEST_F(WebApiTest, MovesAreCheckedPlayedAndAnswered) {
   EXPECT_EQ(s["last"]["engine"], s["log"][1]);
   EXPECT_FALSE(s["legal"].empty());
 
+  // A hint is one of the legal moves, shown until a move is made.
+  json hint = Post("/api/hint");
+  ASSERT_EQ(hint["ok"], true) << hint;
+  s = State();
+  bool listed = false;
+  for (const json& m : s["legal"]) listed |= m == s["hintMove"];
+  EXPECT_TRUE(listed) << s["hintMove"];
+  EXPECT_EQ(s["hint"], hint["hint"]);
+
   // Leaving mid-game keeps the game as unfinished and ends the program.
   EXPECT_EQ(Post("/api/quit")["ok"], true);
   port = 0;
   EXPECT_EQ(Finish(), 0) << output;
   std::string games = ReadBytes(tree / "savedata" / "games.txt");
-  EXPECT_NE(games.find(" unfinished startpos moves 7h7g " + s["log"][1]["usi"].get<std::string>()),
-            std::string::npos)
+  EXPECT_NE(
+      games.find(" unfinished quit startpos moves 7h7g " + s["log"][1]["usi"].get<std::string>()),
+      std::string::npos)
       << games;
 }
 
@@ -217,15 +232,27 @@ TEST_F(WebApiTest, AutoplayedGameReachesAResultAndIsRecorded) {
   int code = s["result"]["code"];
   EXPECT_TRUE(code == 5 || code == 6 || code == 7) << s.dump();
 
+  // The move that ended the game is on the board and named in the result
+  // (unless the game program itself ended a game the player could not go on with).
+  if (s["note"] == "") {
+    std::string last = s["log"].back()["usi"];
+    EXPECT_NE(s["result"]["final"].get<std::string>().find(" final move: " + last),
+              std::string::npos)
+        << s["result"].dump();
+  }
   std::string moves;
   for (const json& e : s["log"])
     if (e.contains("usi")) moves += " " + e["usi"].get<std::string>();
   std::string games = ReadBytes(tree / "savedata" / "games.txt");
-  EXPECT_NE(
-      games.find(" " + s["result"]["word"].get<std::string>() + " startpos moves" + moves + "\n"),
-      std::string::npos)
-      << "the record differs from the game shown:\n"
-      << games << "\nshown:" << moves;
+  GameRecord record;
+  GameState replayed;
+  std::string why;
+  ASSERT_TRUE(ParseGameRecord(games.substr(0, games.find('\n')), record, why)) << why << games;
+  ASSERT_TRUE(ReplayGameRecord(record, replayed, why)) << why << games;
+  std::string recorded;
+  for (const PlayedMove& pm : replayed.History()) recorded += " " + RecordedMove(pm);
+  EXPECT_EQ(recorded, moves) << "the record differs from the game shown:\n" << games;
+  EXPECT_EQ(record.result, code) << games;
   const json& t = s["totals"];
   EXPECT_EQ(t["won"].get<int>() + t["lost"].get<int>() + t["drawn"].get<int>(), 1) << t;
 }
