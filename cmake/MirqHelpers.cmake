@@ -36,10 +36,6 @@ endfunction()
 # (Mirqgate.exe, Mirqmind.exe) and the launcher gets the GUI subsystem, so
 # starting it opens no console window. Called once, after every folder.
 function(mirq_windows_programs)
-  if(TARGET mirqgate)
-    set_target_properties(mirqgate PROPERTIES OUTPUT_NAME Mirqgate WIN32_EXECUTABLE ON)
-  endif()
-  if(TARGET mirqmind)
-    set_target_properties(mirqmind PROPERTIES OUTPUT_NAME Mirqmind)
-  endif()
+  set_target_properties(mirqgate PROPERTIES OUTPUT_NAME Mirqgate WIN32_EXECUTABLE ON)
+  set_target_properties(mirqmind PROPERTIES OUTPUT_NAME Mirqmind)
 endfunction()

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "game_record.h"
 #include "position/position.h"
 #include "position/usi.h"
 
@@ -44,8 +45,9 @@ std::string FancyCell(int code, bool marked) {
     int kind = KindOf(code);
     const char* kanji = kind == OU && (code & ENEMY) ? "王" : kKanji[kind];
     glyph = std::string(" ") + ((code & ENEMY) ? kEngineColour : kPlayerColour) + kanji + kReset;
-    if (marked) glyph = std::string(" ") + kMarked + ((code & ENEMY) ? kEngineColour : kPlayerColour) +
-                        kanji + kReset;
+    if (marked)
+      glyph = std::string(" ") + kMarked + ((code & ENEMY) ? kEngineColour : kPlayerColour) +
+              kanji + kReset;
     return glyph;
   }
   return marked ? std::string(kMarked) + glyph + kReset : glyph;
@@ -69,10 +71,8 @@ std::string RenderBoard(const GameState& game, const ViewStyle& style) {
   const Position& p = game.Board();
   int markFrom = 0, markTo = 0;
   if (const PlayedMove* last = game.LastMove()) {
-    if (last->side == ENEMY) {
-      markFrom = last->move.from;
-      markTo = last->move.to;
-    }
+    markFrom = last->move.from;
+    markTo = last->move.to;
   }
   std::string out = "    9  8  7  6  5  4  3  2  1\n";
   out += "  +---------------------------+\n";
@@ -91,6 +91,14 @@ std::string RenderBoard(const GameState& game, const ViewStyle& style) {
   }
   out += "  +---------------------------+\n";
   return out;
+}
+
+std::string RenderLegend(const ViewStyle& style) {
+  if (!style.fancy)
+    return "Yours: upper case, moving up the board. Mirqmind's: lower case. * marks the last "
+           "move.\n";
+  return std::string("Yours: ") + kPlayerColour + "cyan" + kReset + ", moving up the board. " +
+         "Mirqmind's: " + kEngineColour + "red" + kReset + ". The last move is highlighted.\n";
 }
 
 std::string RenderPlayer(const GameState& game, const ViewStyle& style) {
@@ -117,16 +125,29 @@ std::string RenderPlayer(const GameState& game, const ViewStyle& style) {
   return out;
 }
 
-std::string RenderMoveList(const GameState& game, size_t lastPlies) {
+std::string RenderMoveList(const GameState& game, size_t lastPlies, const std::string& label,
+                           size_t width) {
   const auto& history = game.History();
   size_t first = history.size() > lastPlies ? history.size() - lastPlies : 0;
   if (first % 2) ++first;  // start with a full move
-  std::string out;
-  if (first > 0) out += "... ";
-  for (size_t i = first; i < history.size(); ++i) {
-    if (i % 2 == 0) out += std::to_string(i / 2 + 1) + ". ";
-    out += FormatUsiMove(history[i].move) + " ";
+  std::vector<std::string> units;
+  if (first > 0) units.push_back("...");
+  for (size_t i = first; i < history.size(); ++i)
+    units.push_back((i % 2 == 0 ? std::to_string(i / 2 + 1) + ". " : "") +
+                    RecordedMove(history[i]));
+  return WrapUnits(label, units, width);
+}
+
+std::string WrapUnits(const std::string& label, const std::vector<std::string>& units,
+                      size_t width) {
+  if (units.empty()) return "";
+  std::string out = label, line;
+  for (const std::string& u : units) {
+    if (width && !line.empty() && label.size() + line.size() + 1 + u.size() > width) {
+      out += line + "\n" + std::string(label.size(), ' ');
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + u;
   }
-  if (!out.empty()) out.pop_back();
-  return out;
+  return out + line + "\n";
 }

@@ -8,6 +8,7 @@
 
 #include "autoplay.h"
 #include "game_record.h"
+#include "interrupt.h"
 #include "prompt.h"
 #include "save_data.h"
 #include "session.h"
@@ -23,9 +24,16 @@ namespace {
 
 const char* const kUsage =
     "usage: mirq-term [--ascii] [--auto SEED]\n"
-    "  --ascii      plain letters, no colour\n"
-    "  --auto SEED  play the first player's side with seeded random moves\n"
+    "  --ascii      plain letters, no colour (also: MIRQ_ASCII=1 or NO_COLOR=1)\n"
+    "  --auto SEED  play the first player's side with seeded random moves, a\n"
+    "               demonstration that the totals do not count\n"
     "               (also: environment variable MIRQ_AUTOPLAY=SEED)\n";
+
+struct Options {
+  bool ascii = false;
+  bool autoplay = false;
+  unsigned seed = 0;
+};
 
 bool ParseSeed(const char* text, unsigned& seed) {
   if (!text || !*text) return false;
@@ -34,6 +42,89 @@ bool ParseSeed(const char* text, unsigned& seed) {
   if (*end) return false;
   seed = static_cast<unsigned>(v);
   return true;
+}
+
+bool Set(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v;
+}
+
+// The arguments, then the environment (the launcher passes no arguments).
+// Returns an exit status to end with, or -1 to play.
+int ReadOptions(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--ascii") {
+      o.ascii = true;
+    } else if (arg == "--auto" && i + 1 < argc && ParseSeed(argv[i + 1], o.seed)) {
+      o.autoplay = true;
+      ++i;
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else {
+      std::cerr << "mirq-term: unknown argument '" << arg << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  o.ascii = o.ascii || Set("MIRQ_ASCII");
+  if (const char* env = std::getenv("MIRQ_AUTOPLAY"); env && *env && !o.autoplay) {
+    if (!ParseSeed(env, o.seed)) {
+      std::cerr << "mirq-term: MIRQ_AUTOPLAY must be a number, not '" << env << "'\n";
+      return 2;
+    }
+    o.autoplay = true;
+  }
+  return -1;
+}
+
+SessionIo MakeIo(const Options& o, AutoPlayer& robot) {
+  const bool terminal = isatty(1) != 0;
+  SessionIo io;
+  io.out = &std::cout;
+  // The Windows console gets plain letters: it needs set-up for both
+  // UTF-8 and colour that older consoles do not have.
+  bool fancyTerminal = false;
+#ifndef _WIN32
+  fancyTerminal = WantsFancy(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"),
+                             std::getenv("TERM"), std::getenv("NO_COLOR"), terminal);
+#endif
+  io.style.fancy = !o.ascii && fancyTerminal;
+  io.live = terminal && !o.autoplay;
+  io.interrupted = Interrupted;
+  if (o.autoplay) {
+    io.nextLine = [&robot](const GameState& game, std::string& line) {
+      line = robot.NextLine(game);
+      return !line.empty();
+    };
+  } else {
+    io.nextLine = [](const GameState&, std::string& line) {
+      return ReadPromptLine("Your move> ", line);
+    };
+  }
+  return io;
+}
+
+// Appends the game to games.txt (a demonstration marked and not counted)
+// and shows the result screen with the totals.
+void RecordAndShow(const GameTree& tree, const GameEnd& end, const Options& o,
+                   const ViewStyle& style) {
+  // A game that never started has nothing to record or show.
+  if (!end.outcome.result && end.game.History().empty()) {
+    if (!end.problem.empty()) std::cout << "\nThe game broke off: " << end.problem << ".\n";
+    return;
+  }
+  std::cout << ResultScreen(end, style);
+  Score totals;
+  std::string why;
+  const std::string record =
+      FormatGameRecord(std::time(nullptr), end.game, end.outcome, o.autoplay);
+  if (!RecordGame(tree.saves, record, end.outcome.result, !o.autoplay, totals, why)) {
+    std::cerr << "mirq-term: the game was not saved: " << why << "\n";
+    return;
+  }
+  std::cout << "Games won " << totals.won << ", lost " << totals.lost << ", drawn " << totals.drawn
+            << (o.autoplay ? " (demonstrations are not counted).\n" : ".\n");
 }
 
 bool AskAgain() {
@@ -50,83 +141,27 @@ bool AskAgain() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool ascii = false;
-  bool autoplay = false;
-  unsigned seed = 0;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--ascii") {
-      ascii = true;
-    } else if (arg == "--auto" && i + 1 < argc && ParseSeed(argv[i + 1], seed)) {
-      autoplay = true;
-      ++i;
-    } else if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
-    } else {
-      std::cerr << "mirq-term: unknown argument '" << arg << "'\n" << kUsage;
-      return 2;
-    }
-  }
-  if (const char* env = std::getenv("MIRQ_AUTOPLAY"); env && *env && !autoplay) {
-    if (!ParseSeed(env, seed)) {
-      std::cerr << "mirq-term: MIRQ_AUTOPLAY must be a number, not '" << env << "'\n";
-      return 2;
-    }
-    autoplay = true;
-  }
-
+  Options o;
+  if (int status = ReadOptions(argc, argv, o); status >= 0) return status;
+  CatchInterrupts();
   GameTree tree = TreeAt(OwnFolder(argv[0]));
-  const bool terminal = isatty(1) != 0;
-  SessionIo io;
-  io.out = &std::cout;
-  // The Windows console gets plain letters: it needs set-up for both
-  // UTF-8 and colour that older consoles do not have.
-  bool fancyTerminal = false;
-#ifndef _WIN32
-  fancyTerminal = WantsFancy(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"),
-                             std::getenv("TERM"), std::getenv("NO_COLOR"), terminal);
-#endif
-  io.style.fancy = !ascii && fancyTerminal;
-  io.live = terminal && !autoplay;
-  AutoPlayer robot(seed);
-  if (autoplay) {
-    io.nextLine = [&robot](const GameState& game, std::string& line) {
-      line = robot.NextLine(game);
-      return !line.empty();
-    };
-  } else {
-    io.nextLine = [](const GameState&, std::string& line) {
-      return ReadPromptLine("Your move> ", line);
-    };
-  }
+  AutoPlayer robot(o.seed);
+  SessionIo io = MakeIo(o, robot);
 
+  std::cout << RulesSummary();
   for (;;) {
     GameEnd end = PlayGame(tree, io);
-    if (!end.problem.empty()) std::cout << "\nThe game broke off: " << end.problem << "\n";
-    else if (end.quit) std::cout << "\nYou left the game.\n";
-    else std::cout << "\n" << (end.note.empty() ? "" : end.note + "\n") << ResultSentence(end.result) << "\n";
-
-    // A game that never started has nothing to record.
-    if (end.result || end.quit || !end.game.History().empty()) {
-      Score totals;
-      std::string why;
-      GameOutcome o{end.result, Ending::None};
-      if (JudgeBoard(end.game).result == end.result) o = JudgeBoard(end.game);
-      if (end.quit) o.how = Ending::Quit;
-      if (RecordGame(tree.saves, FormatGameRecord(std::time(nullptr), end.game, o, autoplay),
-                     end.result, !autoplay, totals, why))
-        std::cout << "Games won " << totals.won << ", lost " << totals.lost << ", drawn "
-                  << totals.drawn << ".\n";
-      else
-        std::cerr << "mirq-term: the game was not saved: " << why << "\n";
+    RecordAndShow(tree, end, o, io.style);
+    if (Interrupted()) {
+      InterruptHandled();
+      return 0;
     }
-    if (autoplay) return end.result ? 0 : 1;
+    if (o.autoplay) return end.outcome.result ? 0 : 1;
     if (!end.problem.empty() && end.game.History().empty()) {
       std::cout << "mirq-term plays from the game tree it sits in (" << tree.root
                 << "); scripts/play builds the whole game and starts it.\n";
       return 1;
     }
-    if (!AskAgain()) return 0;
+    if (!end.again && !AskAgain()) return 0;
   }
 }

@@ -20,9 +20,15 @@ std::vector<std::string> Words(const std::string& line) {
   return words;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBoardDigit(char c) { return c >= '1' && c <= '9'; }
-bool IsRankLetter(char c) { return c >= 'a' && c <= 'i'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsBoardDigit(char c) {
+  return c >= '1' && c <= '9';
+}
+bool IsRankLetter(char c) {
+  return c >= 'a' && c <= 'i';
+}
 
 Command Invalid(const std::string& why) {
   Command c;
@@ -45,9 +51,10 @@ std::string TakePromotion(const std::string& text, bool& promote) {
 // destination; origin "0k" drops a piece of kind k.
 Command ParseGameNotation(const std::string& text, bool promote) {
   for (char c : text)
-    if (!IsDigit(c)) return Invalid("a move in digits has four of them, like 7776 or 0455");
+    if (!IsDigit(c)) return Invalid("a move in digits has four of them, like 7877 or 0455");
   if (!IsBoardDigit(text[2]) || !IsBoardDigit(text[3]))
-    return Invalid("the destination " + text.substr(2) + " is not a square (files and ranks are 1..9)");
+    return Invalid("the destination " + text.substr(2) +
+                   " is not a square (files and ranks are 1..9)");
   Command c;
   c.kind = CommandKind::Move;
   c.to = MakeSquare(text[2] - '0', text[3] - '0');
@@ -60,7 +67,8 @@ Command ParseGameNotation(const std::string& text, bool promote) {
     return c;
   }
   if (!IsBoardDigit(text[1]))
-    return Invalid("the origin " + text.substr(0, 2) + " is not a square (files and ranks are 1..9)");
+    return Invalid("the origin " + text.substr(0, 2) +
+                   " is not a square (files and ranks are 1..9)");
   c.from = MakeSquare(text[0] - '0', text[1] - '0');
   return c;
 }
@@ -86,14 +94,17 @@ Command ParseUsiNotation(const std::string& text, bool promote) {
 }
 
 Command ParseBuy(const std::vector<std::string>& words) {
-  static const char* usage = "buy KIND A B C: for example 'buy G 3 1 0' pays 3, 1 and 0 points for a gold";
-  if (words.size() != 5) return Invalid(usage);
+  static const char* usage =
+      "buy KIND [A B C]: for example 'buy G 3 1 0' pays 3 red, 1 green and 0 blue points for a "
+      "gold, 'buy G' the cheapest payment your points allow";
+  if (words.size() != 5 && words.size() != 2) return Invalid(usage);
   Command c;
   c.kind = CommandKind::Buy;
   c.buyKind = ParseKindName(words[1]);
   if (c.buyKind < FU || c.buyKind > HI)
     return Invalid("'" + words[1] + "' is not a piece to buy (P L N S G B R, or 1..7)");
-  for (int i = 0; i < 3; ++i) {
+  c.payGiven = words.size() == 5;
+  for (int i = 0; c.payGiven && i < 3; ++i) {
     const std::string& w = words[2 + i];
     if (w.size() != 1 || !IsDigit(w[0]))
       return Invalid("each payment is one digit 0..9, '" + w + "' is not");
@@ -106,14 +117,9 @@ Command ParseBuy(const std::vector<std::string>& words) {
 
 int ParseKindName(const std::string& word) {
   static const char* const names[8][4] = {
-      {"", "", "", ""},
-      {"1", "p", "fu", "pawn"},
-      {"2", "l", "ky", "lance"},
-      {"3", "n", "ke", "knight"},
-      {"4", "s", "gi", "silver"},
-      {"5", "g", "ki", "gold"},
-      {"6", "b", "ka", "bishop"},
-      {"7", "r", "hi", "rook"},
+      {"", "", "", ""},           {"1", "p", "fu", "pawn"},   {"2", "l", "ky", "lance"},
+      {"3", "n", "ke", "knight"}, {"4", "s", "gi", "silver"}, {"5", "g", "ki", "gold"},
+      {"6", "b", "ka", "bishop"}, {"7", "r", "hi", "rook"},
   };
   std::string w = Lower(word);
   for (int kind = FU; kind <= HI; ++kind)
@@ -123,8 +129,8 @@ int ParseKindName(const std::string& word) {
 }
 
 const char* KindWord(int kind) {
-  static const char* const words[9] = {"none",   "pawn",   "lance",  "knight", "silver",
-                                       "gold",   "bishop", "rook",   "king"};
+  static const char* const words[9] = {"none", "pawn",   "lance", "knight", "silver",
+                                       "gold", "bishop", "rook",  "king"};
   return kind >= 0 && kind <= OU ? words[kind] : "none";
 }
 
@@ -139,12 +145,29 @@ Command ParseCommand(const std::string& line) {
   std::string first = Lower(words[0]);
   Command c;
   if (first == "buy") return ParseBuy(words);
+  static const struct {
+    const char* word;
+    CommandKind kind;
+  } commands[] = {
+      {"help", CommandKind::Help},   {"?", CommandKind::Help},
+      {"h", CommandKind::Help},      {"moves", CommandKind::Moves},
+      {"board", CommandKind::Board}, {"history", CommandKind::History},
+      {"hint", CommandKind::Hint},   {"resign", CommandKind::Resign},
+      {"new", CommandKind::New},     {"quit", CommandKind::Quit},
+      {"exit", CommandKind::Quit},   {"q", CommandKind::Quit},
+  };
+  std::string shown = words[0];
+  for (size_t i = 1; i < words.size(); ++i) shown += " " + words[i];
+  for (const auto& cmd : commands) {
+    if (first != cmd.word) continue;
+    if (words.size() > 1) return Invalid("'" + first + "' takes nothing after it");
+    c.kind = cmd.kind;
+    return c;
+  }
+  // Every move holds a digit; a word without one is a command.
+  if (first.find_first_of("0123456789") == std::string::npos)
+    return Invalid("unknown command '" + shown + "'; type 'help' for the commands");
   if (words.size() == 1) {
-    if (first == "help" || first == "?" || first == "h") c.kind = CommandKind::Help;
-    else if (first == "moves") c.kind = CommandKind::Moves;
-    else if (first == "board") c.kind = CommandKind::Board;
-    else if (first == "quit" || first == "exit" || first == "q") c.kind = CommandKind::Quit;
-    if (c.kind != CommandKind::Empty) return c;
     bool promote = false;
     std::string text = TakePromotion(words[0], promote);
     if (text.size() == 4) {
@@ -152,9 +175,7 @@ Command ParseCommand(const std::string& line) {
       return ParseUsiNotation(text, promote);
     }
   }
-  std::string shown = words[0];
-  for (size_t i = 1; i < words.size(); ++i) shown += " " + words[i];
-  return Invalid("unknown input '" + shown + "'; type a move like 7776 or 7g7f, or 'help'");
+  return Invalid("unknown input '" + shown + "'; type a move like 7877 or 7h7g, or 'help'");
 }
 
 std::string FormatMoveLine(const Move& m) {

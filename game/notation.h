@@ -7,7 +7,20 @@
 
 #include "position/types.h"
 
-enum class CommandKind { Empty, Move, Buy, Help, Moves, Board, Quit, Invalid };
+enum class CommandKind {
+  Empty,
+  Move,
+  Buy,
+  Help,
+  Moves,
+  Board,
+  History,
+  Hint,
+  Resign,
+  New,
+  Quit,
+  Invalid
+};
 
 struct Command {
   CommandKind kind = CommandKind::Empty;
@@ -16,16 +29,19 @@ struct Command {
   int dropKind = 0;
   int to = 0;
   bool promote = false;  // the player asked for promotion ("+" or "*")
-  // Buy: the piece kind (1..7) and the points paid of kinds 1, 2 and 3.
+  // Buy: the piece kind (1..7) and the points paid of kinds 1, 2 and 3,
+  // unless the player left the payment to the program.
   int buyKind = 0;
   int pay[3] = {0, 0, 0};
+  bool payGiven = false;
   std::string error;  // Invalid: a one-line explanation
 };
 
-// Reads one prompt line. Moves: "7776", "0455" (drop of kind 4 on 5e),
-// "7g7f", "S*5e", each optionally followed by "+" (or "*" in the game's
-// notation) to ask for promotion. Commands: "buy KIND A B C", "help",
-// "moves", "board", "quit".
+// Reads one prompt line. Moves: "7877", "0455" (drop of kind 4 on 5e),
+// "7h7g", "S*5e", each optionally followed by "+" (or "*" in the game's
+// notation) to ask for promotion. Commands: "buy KIND [A B C]", "help",
+// "moves", "board", "history", "hint", "resign", "new", "quit". A word
+// without digits is a command, or an unknown one; never a move.
 Command ParseCommand(const std::string& line);
 
 // A piece kind named by digit (1..7), USI letter (P L N S G B R), romanised

@@ -4,5 +4,5 @@
 
 #include <string>
 
-// False at end of input.
+// False at end of input and when the program is interrupted (interrupt.h).
 bool ReadPromptLine(const std::string& prompt, std::string& line);

@@ -3,34 +3,99 @@
 #include <chrono>
 #include <cstdio>
 #include <ostream>
+#include <sstream>
 #include <thread>
 
 #include "engine_link.h"
 #include "engine_process.h"
+#include "hint.h"
 #include "notation.h"
 #include "position/usi.h"
 #include "turn_files.h"
 
 namespace {
 
+const char* const kRules =
+    "You move first, up the board. Pieces never promote; captures are not kept.\n"
+    "Your king picks up hidden points from the squares it visits; they buy pieces.\n"
+    "No legal move loses; a fourth repetition draws, but perpetual check loses.\n";
+
 const char* const kHelp =
-    "Moves: four digits, file and rank of origin and destination (7776), or in\n"
-    "  USI (7g7f). Drops of bought pieces: 0, the kind, the square (0455), or S*5e.\n"
+    "Moves: four digits, file and rank of origin and destination (7877), or in\n"
+    "  USI (7h7g). Drops of bought pieces: 0, the kind, the square (0455), or S*5e.\n"
     "  Kinds: 1 pawn P, 2 lance L, 3 knight N, 4 silver S, 5 gold G, 6 bishop B,\n"
     "  7 rook R. Pieces never promote, and captured pieces are not kept.\n"
     "Points: your king picks up the point under each square it steps on.\n"
     "  buy KIND A B C   pay A red, B green and C blue points for a piece\n"
+    "  buy KIND         pay the cheapest way your points allow\n"
     "  (pawn 1 point; lance 2; knight 1 1 1; silver 4 with one of each colour;\n"
     "  gold 4 with 3 of one colour; bishop 7 with one of each; rook 7 with 3 of one)\n"
-    "Commands: moves (list your legal moves), board, help, quit\n";
+    "  Buying costs no move: a bought piece stays in your hand until you drop it.\n"
+    "Commands: moves (your legal moves), board, history (the whole game), hint,\n"
+    "  resign, new (resign and start another game), help, quit\n";
 
-std::string Describe(const Move& m) { return FormatUsiMove(m) + " (" + FormatMoveLine(m) + ")"; }
+constexpr size_t kWidth = 78;
+const char* const kColours[4] = {"", "red", "green", "blue"};
 
-std::string PointWord(const std::string& report) {
-  if (report == "100") return "a red point";
-  if (report == "010") return "a green point";
-  if (report == "001") return "a blue point";
-  return "";
+std::string Describe(const PlayedMove& pm) {
+  return RecordedMove(pm) + " (" + FormatMoveLine(pm.move) + ")";
+}
+std::string Describe(const Move& m) {
+  return Describe(PlayedMove{m, SELF});
+}
+
+std::string PieceWord(int code) {
+  int kind = KindOf(code);
+  if (kind != OU && (kind & PROMOTED)) return std::string("promoted ") + KindWord(kind & 7);
+  return KindWord(kind);
+}
+
+std::string PointsText(const int p[3]) {
+  return std::to_string(p[0]) + " red, " + std::to_string(p[1]) + " green and " +
+         std::to_string(p[2]) + " blue point" + (p[2] == 1 ? "" : "s");
+}
+
+// "7h7g (7877), takes a silver. Check!" for the move just played.
+std::string MoveNews(const GameState& game, const PlayedMove& pm) {
+  std::string text = Describe(pm);
+  if (pm.move.capture != EMP) text += ", takes a " + PieceWord(pm.move.capture);
+  if (pm.point) text += std::string(", your king picks up a ") + kColours[pm.point] + " point";
+  text += ".";
+  if (game.InCheck(Opponent(pm.side)))
+    text += JudgeBoard(game).how == Ending::Mate ? " Checkmate!" : " Check!";
+  return text;
+}
+
+// The whole game, a line per move number, each move in both notations.
+std::string HistoryText(const GameState& game) {
+  const std::vector<PlayedMove>& moves = game.History();
+  const std::vector<Purchase>& buys = game.Purchases();
+  size_t next = 0;
+  auto bought = [&](size_t before) {
+    std::string text;
+    for (; next < buys.size() && buys[next].beforeMove <= before; ++next) {
+      const Purchase& p = buys[next];
+      text += std::string("buy ") + KindLetter(p.kind);
+      if (p.side == SELF)
+        for (int paid : p.pay) text += " " + std::to_string(paid);
+      text += ", ";
+    }
+    return text;
+  };
+  std::string out;
+  for (size_t i = 0; i < moves.size(); i += 2) {
+    std::string mine = bought(i) + Describe(moves[i]);
+    if (moves[i].point) mine += std::string(" +") + kColours[moves[i].point];
+    char line[160];
+    std::string theirs = i + 1 < moves.size() ? bought(i + 1) + Describe(moves[i + 1]) : "";
+    std::snprintf(line, sizeof line, "%5zu. %-32s %s", i / 2 + 1, mine.c_str(), theirs.c_str());
+    out += line;
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    out += "\n";
+  }
+  std::string rest = bought(moves.size());
+  if (!rest.empty()) out += "       then: " + rest.substr(0, rest.size() - 2) + "\n";
+  return out;
 }
 
 // The thinking indicator: one line rewritten in place, cleared afterwards.
@@ -42,7 +107,8 @@ class Indicator {
     static const char spin[] = "|/-\\";
     shown_ = seconds;
     char text[64];
-    std::snprintf(text, sizeof text, "\rMirqmind is thinking %c %5.1f s", spin[frame_++ % 4], seconds);
+    std::snprintf(text, sizeof text, "\rMirqmind is thinking %c %5.1f s", spin[frame_++ % 4],
+                  seconds);
     out_ << text << std::flush;
   }
   void Clear() {
@@ -57,176 +123,283 @@ class Indicator {
   unsigned frame_ = 0;
 };
 
-}  // namespace
+// One game: a handler per command, and the ways the game can end.
+class Session {
+ public:
+  Session(const GameTree& tree, SessionIo& io)
+      : tree_(tree),
+        io_(io),
+        out_(*io.out),
+        files_(tree.turns),
+        indicator_(out_, io.live),
+        link_(
+            files_, [this] { return !io_.interrupted() && engine_.Running(); },
+            [this](double s) {
+              if (thinking_) indicator_.Tick(s);
+            }) {}
 
-std::string ResultSentence(int result) {
-  switch (result) {
-    case 5: return "You won.";
-    case 6: return "You lost: Mirqmind won the game.";
-    case 7: return "The game is drawn by repetition.";
-    default: return "The game ended without a result.";
+  GameEnd Play() {
+    if (!files_.WriteInitial(end_.problem) ||
+        !engine_.Start(tree_.engine, tree_.data, end_.problem)) {
+      end_.outcome = {0, Ending::BrokenOff};
+      return end_;
+    }
+    if (io_.live) out_ << "A new game. You move first; type 'help' for the commands.\n";
+    Show();
+    while (!over_) {
+      BeforePlayerMove();
+      if (over_) break;
+      std::string line;
+      if (!io_.nextLine(game_, line) || io_.interrupted()) {
+        Stop({0, io_.interrupted() ? Ending::Interrupted : Ending::Quit});
+        break;
+      }
+      Handle(ParseCommand(line));
+    }
+    end_.game = game_;
+    return end_;
   }
-}
 
-GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
-  std::ostream& out = *io.out;
-  GameEnd end;
-  TurnFiles files(tree.turns);
-  if (!files.WriteInitial(end.problem)) return end;
-  EngineProcess engine;
-  if (!engine.Start(tree.engine, tree.data, end.problem)) return end;
+ private:
+  void Say(const std::string& text) { out_ << Message(text); }
 
-  Indicator indicator(out, io.live);
-  bool thinking = false;
-  EngineLink link(
-      files, [&engine] { return engine.Running(); },
-      [&](double s) {
-        if (thinking) indicator.Tick(s);
-      });
-  GameState game;
+  void Show() {
+    out_ << "\n"
+         << RenderBoard(game_, io_.style) << RenderLegend(io_.style)
+         << RenderPlayer(game_, io_.style) << RenderMoveList(game_, 16, "Moves: ", kWidth)
+         << std::flush;
+  }
 
-  auto show = [&] {
-    out << "\n" << RenderBoard(game, io.style) << RenderPlayer(game, io.style);
-    std::string moves = RenderMoveList(game, 16);
-    if (!moves.empty()) out << "Moves: " << moves << "\n";
-  };
-  // Every way out of the loop below ends here: a result, a stop or a quit.
-  auto finish = [&](const LinkReply& r) {
-    end.game = game;
-    if (!io.live) show();
-    if (r.outcome == LinkOutcome::GameOver) {
-      end.result = r.result;
-    } else if (r.outcome == LinkOutcome::WriteFailed) {
-      end.problem = "cannot write the turn files in " + files.Folder();
-    } else {
-      end.problem = "the engine stopped unexpectedly (exit status " +
-                    std::to_string(engine.ExitStatus()) + ")";
+  // The engine ends the game after its own move when the player has no
+  // move left or a position came a fourth time; and the engine would wait
+  // for ever for a player who can make no move it accepts.
+  void BeforePlayerMove() {
+    if (io_.interrupted()) return Stop({0, Ending::Interrupted});
+    if (game_.PlayerHasNoMoves() || game_.FourfoldRepetition()) {
+      LinkReply r = link_.AwaitResult(5.0);
+      if (r.outcome != LinkOutcome::Accepted) return EngineEnded(r);
+      if (game_.PlayerHasNoMoves())
+        return BreakOff("you have no legal move, but the engine did not end the game");
+    } else if (!engine_.Running()) {
+      // It may have ended the game right after the move just read.
+      LinkReply r;
+      if ((r.result = link_.WrittenResult())) r.outcome = LinkOutcome::GameOver;
+      return EngineEnded(r);
     }
-    // The engine exits right after writing its result.
-    for (int i = 0; i < 1000 && engine.Running(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    engine.Stop();
-    return end;
-  };
+    if (!game_.LegalMoves().empty() || stuckNoted_) return;
+    // The engine counts a drop of every kind as an answer, but the player
+    // may drop only what was bought.
+    if (game_.PlayerIsStuck()) return Stop({6, Ending::Stuck});
+    std::vector<std::string> names;
+    for (int kind : game_.DropKindsThatHelp()) names.push_back(KindWord(kind));
+    std::string text = "Only a drop can answer now; buy one of:";
+    for (const std::string& n : names) text += " " + n;
+    Say(text);
+    stuckNoted_ = true;
+  }
 
-  bool stuckNoted = false;  // the player was told that only a purchase helps
-  if (io.live) out << "A new game. You move first; type 'help' for the rules.\n";
-  show();
-  for (;;) {
-    // The engine ends the game after its own move when the player has no
-    // move left or a position came for the fourth time.
-    if (game.PlayerHasNoMoves() || game.FourfoldRepetition()) {
-      LinkReply r = link.AwaitResult(5.0);
-      if (r.outcome != LinkOutcome::Accepted) return finish(r);
-      if (game.PlayerHasNoMoves()) {
-        end.problem = "you have no legal move, but the engine did not end the game";
-        end.game = game;
-        engine.Stop();
-        return end;
-      }
-    } else if (!engine.Running()) {
-      return finish(LinkReply{});
-    } else if (game.LegalMoves().empty() && !stuckNoted) {
-      // The engine counts a drop of every kind as an answer, but the player
-      // may drop only what was bought. With nothing affordable that helps,
-      // the game is lost; the engine would wait for a move forever.
-      if (game.PlayerIsStuck()) {
-        end.note = "You have no move left: only drops of pieces you have not bought, and your "
-                   "points cannot buy one.";
-        end.result = 6;
-        end.game = game;
-        engine.Stop();
-        if (!io.live) show();
-        return end;
-      }
-      std::string names;
-      for (int kind : game.DropKindsThatHelp()) names += std::string(" ") + KindWord(kind);
-      out << "  Only a drop can answer now; buy one of:" << names << ".\n";
-      stuckNoted = true;
-    }
-    std::string line;
-    if (!io.nextLine(game, line)) line = "quit";
-    Command c = ParseCommand(line);
+  void Handle(const Command& c) {
     switch (c.kind) {
       case CommandKind::Empty:
-        continue;
+        return;
       case CommandKind::Invalid:
-        out << "  " << c.error << "\n";
-        continue;
+        return Say(c.error);
       case CommandKind::Help:
-        out << kHelp;
-        continue;
+        out_ << kHelp;
+        return;
       case CommandKind::Board:
-        show();
-        continue;
-      case CommandKind::Moves: {
-        std::string list;
-        for (const Move& m : game.LegalMoves()) list += " " + FormatUsiMove(m);
-        out << "  Your legal moves:" << (list.empty() ? " none" : list) << "\n";
-        continue;
-      }
-      case CommandKind::Quit:
-        end.quit = true;
-        end.game = game;
-        engine.Stop();
-        return end;
-      case CommandKind::Buy: {
-        std::string why;
-        if (!game.CanAfford(c.pay, why)) {
-          out << "  You cannot pay that: " << why << "\n";
-          continue;
-        }
-        LinkReply r = link.RequestPurchase(FormatPurchaseLine(c.buyKind, c.pay));
-        if (r.outcome == LinkOutcome::Accepted) {
-          game.Buy(c.buyKind, c.pay);
-          out << "  You bought a " << KindWord(c.buyKind) << " for " << c.pay[0] << " red, "
-              << c.pay[1] << " green and " << c.pay[2] << " blue.\n";
-        } else if (r.outcome == LinkOutcome::Rejected) {
-          out << "  The engine refused that payment: " << PaymentRule(c.buyKind) << ".\n";
-        } else {
-          return finish(r);
-        }
-        continue;
-      }
+        return Show();
+      case CommandKind::Moves:
+        return OnMoves();
+      case CommandKind::History:
+        return OnHistory();
+      case CommandKind::Hint:
+        return OnHint();
+      case CommandKind::Buy:
+        return OnBuy(c);
       case CommandKind::Move:
-        break;
+        return OnMove(c);
+      case CommandKind::Resign:
+        return Stop({6, Ending::Resigned});
+      case CommandKind::New:
+        return OnNew();
+      case CommandKind::Quit:
+        return Stop({0, Ending::Quit});
     }
+  }
 
+  void OnMoves() {
+    std::vector<std::string> moves;
+    for (const Move& m : game_.LegalMoves()) moves.push_back(FormatUsiMove(m));
+    if (moves.empty()) return Say("You have no legal move without buying a piece");
+    out_ << WrapUnits("  Your legal moves: ", moves, kWidth);
+  }
+
+  void OnHistory() {
+    if (game_.History().empty() && game_.Purchases().empty()) return Say("No moves yet");
+    out_ << HistoryText(game_);
+  }
+
+  void OnHint() {
+    if (io_.live) out_ << "  Looking for a hint ...\n" << std::flush;
+    Hint h = SuggestMove(game_);
+    if (IsEmptyMove(h.move)) return Say("No hint: the search found no move for you");
+    std::string text = "Hint: ";
+    if (h.buyKind) {
+      text += std::string("buy a ") + KindWord(h.buyKind) + " (buy " + KindLetter(h.buyKind) + " " +
+              std::to_string(h.pay[0]) + " " + std::to_string(h.pay[1]) + " " +
+              std::to_string(h.pay[2]) + "), then ";
+    }
+    Say(text + Describe(h.move));
+  }
+
+  void OnBuy(const Command& c) {
+    const int kind = c.buyKind;
+    const int held[3] = {game_.Points(1), game_.Points(2), game_.Points(3)};
+    int pay[3] = {c.pay[0], c.pay[1], c.pay[2]};
+    if (!c.payGiven && !CheapestPayment(kind, held, pay))
+      return Say(std::string("You cannot buy a ") + KindWord(kind) + ": " + PaymentRule(kind) +
+                 ", and you hold " + PointsText(held));
+    if (!PaymentAccepted(kind, pay))
+      return Say(std::string("That payment does not buy a ") + KindWord(kind) + ": " +
+                 PaymentRule(kind));
+    std::string why;
+    if (!game_.CanAfford(pay, why)) return Say("You cannot pay that: " + why);
+    LinkReply r = link_.RequestPurchase(FormatPurchaseLine(kind, pay));
+    if (r.outcome == LinkOutcome::Rejected)
+      return Say("The purchase was refused: " + PaymentRule(kind));
+    if (r.outcome != LinkOutcome::Accepted) return EngineEnded(r);
+    game_.Buy(kind, pay);
+    Say(std::string("You bought a ") + KindWord(kind) + " for " + PointsText(pay) +
+        "; it stays in your hand until you drop it");
+  }
+
+  void OnMove(const Command& c) {
     Move m{};
     std::string why;
-    if (!game.CheckMove(c, m, why)) {
-      out << "  Not allowed: " << why << ".\n";
-      continue;
-    }
-    game.NoteMoveRequest(m);
-    LinkReply r = link.RequestMove(FormatMoveLine(m));
-    if (r.outcome == LinkOutcome::Rejected) {
-      out << "  The engine refused " << Describe(m) << ".\n";
-      continue;
-    }
-    if (r.outcome != LinkOutcome::Accepted) return finish(r);
-    game.PlayHumanMove(m, r.points);
-    stuckNoted = false;
-    out << "You: " << Describe(m);
-    if (!PointWord(r.points).empty()) out << ", your king picks up " << PointWord(r.points);
-    out << "\n" << std::flush;
+    if (!game_.CheckMove(c, m, why)) return Say("Not allowed: " + why);
+    game_.NoteMoveRequest(m);
+    LinkReply r = link_.RequestMove(FormatMoveLine(m));
+    if (r.outcome == LinkOutcome::Rejected) return Say("Mirqmind refused " + Describe(m));
+    if (r.outcome != LinkOutcome::Accepted) return EngineEnded(r);
+    game_.PlayHumanMove(m, r.points);
+    stuckNoted_ = false;
+    out_ << "You: " << MoveNews(game_, game_.History().back()) << "\n" << std::flush;
 
-    thinking = true;
-    LinkReply reply = link.AwaitEngineMove();
-    thinking = false;
-    indicator.Clear();
-    if (reply.outcome != LinkOutcome::Accepted) {
-      if (io.live) show();
-      return finish(reply);
-    }
-    Move played{};
-    if (!game.PlayEngineMove(reply.engineMove, played, why)) {
-      end.problem = why;
-      end.game = game;
-      engine.Stop();
-      return end;
-    }
-    out << "Mirqmind: " << Describe(played) << "\n";
-    if (io.live) show();
+    thinking_ = true;
+    LinkReply reply = link_.AwaitEngineMove();
+    thinking_ = false;
+    indicator_.Clear();
+    if (reply.outcome != LinkOutcome::Accepted) return EngineEnded(reply);
+    if (PlayEngineMove(reply.engineMove) && io_.live) Show();
   }
+
+  // Resigns a game in progress; a game without moves just starts again.
+  void OnNew() {
+    end_.again = true;
+    Stop(game_.History().empty() ? GameOutcome{} : GameOutcome{6, Ending::Resigned});
+  }
+
+  bool PlayEngineMove(const std::string& line) {
+    Move played{};
+    std::string why;
+    if (!game_.PlayEngineMove(line, played, why)) {
+      BreakOff(why);
+      return false;
+    }
+    const PlayedMove& pm = game_.History().back();
+    if (IsDrop(pm.move)) {
+      const int kind = KindOf(pm.move.piece);
+      out_ << "Mirqmind buys a " << KindWord(kind) << " for " << PriceOf(kind) << " point"
+           << (PriceOf(kind) == 1 ? "" : "s") << ".\n";
+    }
+    out_ << "Mirqmind: " << MoveNews(game_, pm) << "\n";
+    return true;
+  }
+
+  // The engine wrote a result (with the move that ended the game, if it
+  // made one), stopped, or the turn files failed.
+  void EngineEnded(const LinkReply& r) {
+    if (r.outcome == LinkOutcome::GameOver) {
+      if (!r.engineMove.empty() && !PlayEngineMove(r.engineMove)) return;
+      end_.outcome = EngineOutcome(r.result, game_);
+      // The engine exits right after writing its result.
+      for (int i = 0; i < 1000 && engine_.Running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    } else if (io_.interrupted()) {
+      end_.outcome = {0, Ending::Interrupted};
+    } else if (r.outcome == LinkOutcome::WriteFailed) {
+      return BreakOff("cannot write the turn files in " + files_.Folder());
+    } else {
+      return BreakOff("the engine stopped unexpectedly (exit status " +
+                      std::to_string(engine_.ExitStatus()) + ")");
+    }
+    engine_.Stop();
+    over_ = true;
+  }
+
+  void BreakOff(const std::string& problem) {
+    end_.problem = problem;
+    Stop({0, Ending::BrokenOff});
+  }
+
+  void Stop(const GameOutcome& o) {
+    engine_.Stop();
+    end_.outcome = o;
+    over_ = true;
+  }
+
+  const GameTree& tree_;
+  SessionIo& io_;
+  std::ostream& out_;
+  TurnFiles files_;
+  EngineProcess engine_;
+  Indicator indicator_;
+  bool thinking_ = false;
+  EngineLink link_;
+  GameState game_;
+  GameEnd end_;
+  bool over_ = false;
+  bool stuckNoted_ = false;  // the player was told that only a purchase helps
+};
+
+}  // namespace
+
+GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
+  return Session(tree, io).Play();
+}
+
+const char* RulesSummary() {
+  return kRules;
+}
+
+std::string Message(const std::string& text) {
+  const char last = text.empty() ? '.' : text.back();
+  std::istringstream in(text + (last == '.' || last == '!' || last == '?' ? "" : "."));
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  // Lines after the first are indented further.
+  std::string out = WrapUnits("  ", words, kWidth);
+  for (size_t at = out.find("\n  "); at != std::string::npos; at = out.find("\n  ", at + 5))
+    out.insert(at + 1, "  ");
+  return out;
+}
+
+std::string ResultSentence(int result) {
+  return OutcomeSentence({result, Ending::None});
+}
+
+std::string ResultScreen(const GameEnd& end, const ViewStyle& style) {
+  const GameState& g = end.game;
+  std::string out = "\n" + RenderBoard(g, style) + RenderLegend(style);
+  out += end.problem.empty() ? OutcomeSentence(end.outcome)
+                             : "The game broke off: " + end.problem + ".";
+  out += "\n";
+  const size_t plies = g.History().size();
+  if (plies > 0) {
+    out += "The game lasted " + std::to_string(plies) + " move" + (plies == 1 ? "" : "s") + ": " +
+           std::to_string((plies + 1) / 2) + " yours, " + std::to_string(plies / 2) +
+           " by Mirqmind.\n";
+  }
+  return out;
 }

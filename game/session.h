@@ -6,15 +6,15 @@
 #include <string>
 
 #include "board_view.h"
+#include "game_record.h"
 #include "game_state.h"
 #include "game_tree.h"
 
 struct GameEnd {
-  int result = 0;        // 5 won, 6 lost, 7 drawn; 0 when none was reached
-  bool quit = false;     // the player left the game
-  std::string problem;   // why the game broke off, when it did
-  std::string note;      // how the game ended, when the engine did not say
-  GameState game;        // the game as played
+  GameOutcome outcome;  // result 0: unfinished (see how)
+  bool again = false;   // the player asked for a new game at once
+  std::string problem;  // why the game broke off, when it did
+  GameState game;       // the game as played
 };
 
 struct SessionIo {
@@ -23,9 +23,22 @@ struct SessionIo {
   bool live = false;  // a terminal: redraw the board, show the thinking indicator
   // Supplies the player's next line; false at end of input.
   std::function<bool(const GameState&, std::string&)> nextLine;
+  // Whether the program was asked to stop; the game then ends unfinished.
+  std::function<bool()> interrupted = [] { return false; };
 };
 
 GameEnd PlayGame(const GameTree& tree, SessionIo& io);
 
-// The result as the player reads it.
+// The variant's rules in three lines, for a new player.
+const char* RulesSummary();
+
+// The result screen: the final board with the last move marked, who won
+// and how, and the game's length.
+std::string ResultScreen(const GameEnd& end, const ViewStyle& style);
+
+// text as one message line: indented, ending in a full stop unless it
+// already ends a sentence.
+std::string Message(const std::string& text);
+
+// The bare result as the player reads it (5 won, 6 lost, 7 drawn).
 std::string ResultSentence(int result);

@@ -1,6 +1,7 @@
 #include "tree_identity.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>

@@ -1,6 +1,6 @@
 // Folder change notifications: inotify on Linux, change notification
 // handles on Windows, plain sleeps elsewhere.
-#include "folder_watch.h"
+#include "driver/folder_watch.h"
 
 #ifdef _WIN32
 

@@ -1,16 +1,16 @@
 // The turn loop of one game.
-#include "game.h"
+#include "driver/game.h"
 
 #include <cstring>
 
 #include "book/book.h"
-#include "folder_watch.h"
-#include "parent.h"
-#include "points.h"
+#include "driver/folder_watch.h"
+#include "driver/parent.h"
+#include "driver/points.h"
+#include "driver/turn_files.h"
 #include "position/keys.h"
 #include "position/movegen.h"
 #include "position/position.h"
-#include "turn_files.h"
 
 EvalState Current;
 Move LegalMoves[MAX_MOVES];

@@ -2,10 +2,10 @@
 // engine's turns, and the game end.
 #pragma once
 
+#include "driver/points.h"
+#include "driver/turn_files.h"
 #include "eval/eval.h"
-#include "points.h"
 #include "search/root.h"
-#include "turn_files.h"
 
 // Chooses the engine's move (the root search in the program; tests may
 // pass their own).

@@ -2,8 +2,8 @@
 #include <ctime>
 
 #include "book/book.h"
-#include "game.h"
-#include "parent.h"
+#include "driver/game.h"
+#include "driver/parent.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 // Finding the parent process and telling when it has ended.
-#include "parent.h"
+#include "driver/parent.h"
 
 #ifdef _WIN32
 
-#include <tlhelp32.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <tlhelp32.h>
 
 #ifndef PROCESS_QUERY_LIMITED_INFORMATION
 #define PROCESS_QUERY_LIMITED_INFORMATION 0x1000

@@ -1,5 +1,5 @@
 // Points and piece purchases.
-#include "points.h"
+#include "driver/points.h"
 
 #include <cstdio>
 

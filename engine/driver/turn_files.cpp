@@ -1,5 +1,5 @@
 // Reading and writing the turn files.
-#include "turn_files.h"
+#include "driver/turn_files.h"
 
 #include <chrono>
 #include <cstring>
@@ -13,8 +13,8 @@
 #include <unistd.h>
 #endif
 
-#include "folder_watch.h"
-#include "parent.h"
+#include "driver/folder_watch.h"
+#include "driver/parent.h"
 
 const char* const TURN_FOLDER = "../save_data";
 const char* const SETUP_FILE = "../save_data/$setup.mvdf";

@@ -121,8 +121,14 @@ int main(int argc, char** argv) {
   }
   CatchSignals();
   GameTree tree = TreeAt(OwnFolder(argv[0]));
+  const std::string page = tree.root + "/web";
+  if (access((page + "/index.html").c_str(), R_OK) != 0) {
+    std::cerr << "mirq-web: the page's files are missing in " << page
+              << "; scripts/play --web builds the whole game and starts it.\n";
+    return 1;
+  }
   WebGame game(tree);
-  WebServer server(game, tree.root + "/web", MakeToken());
+  WebServer server(game, page, MakeToken());
   std::string why;
   if (!server.Start(why)) {
     std::cerr << "mirq-web: " << why << "\n";
@@ -132,8 +138,11 @@ int main(int argc, char** argv) {
 
   const std::string url = server.Url();
   std::cout << "The board is at " << url << "\n" << std::flush;
+  // Without a display xdg-open would start a text browser on a terminal it
+  // cannot have; then the address printed is the way in.
   const char* opener = std::getenv("MIRQ_BROWSER");
-  std::string open = opener && *opener ? opener : "xdg-open";
+  const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+  std::string open = opener && *opener ? opener : display ? "xdg-open" : "none";
   if (open != "none") OpenBrowser(open, url);
   std::cout << "If no browser opens, open that address yourself. Type 'quit' here to end.\n"
             << std::flush;

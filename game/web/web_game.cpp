@@ -7,7 +7,6 @@
 #include "hint.h"
 #include "notation.h"
 #include "position/usi.h"
-#include "session.h"
 
 using nlohmann::json;
 
@@ -20,11 +19,6 @@ json Ok() {
 }
 json Refused(const std::string& reason) {
   return json{{"ok", false}, {"reason", reason}};
-}
-
-bool InCheck(const Position& p, int side) {
-  int king = p.King[SideIndex(side)];
-  return king != 0 && p.Map(Opponent(side))[king] != 0;
 }
 
 std::string Describe(const Move& m) {
@@ -42,8 +36,6 @@ std::string HintText(const ::Hint& h) {
            " blue), then ";
   return text + Describe(h.move);
 }
-
-namespace {}  // namespace
 
 WebGame::WebGame(GameTree tree)
     : tree_(std::move(tree)),
@@ -301,7 +293,7 @@ json WebGame::DoMove(Job& job) {
   e.move = m;
   e.points = r.points;
   e.capture = m.capture != EMP;
-  e.check = InCheck(game_.Board(), ENEMY);
+  e.check = game_.InCheck(ENEMY);
   log_.push_back(e);
   if (r.points == "100" || r.points == "010" || r.points == "001") emptied_.push_back(m.to);
   hint_ = ::Hint{};
@@ -392,7 +384,7 @@ void WebGame::AwaitEngine() {
     e.ply = game_.Board().ply;
     e.move = played;
     e.capture = played.capture != EMP;
-    e.check = InCheck(game_.Board(), SELF);
+    e.check = game_.InCheck(SELF);
     log_.push_back(e);
     if (KindOf(played.piece) == OU &&
         std::find(emptied_.begin(), emptied_.end(), played.to) == emptied_.end())

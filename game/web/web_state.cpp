@@ -4,7 +4,6 @@
 
 #include "notation.h"
 #include "position/usi.h"
-#include "session.h"
 #include "web_game.h"
 
 using nlohmann::json;
@@ -27,11 +26,6 @@ const char* PhaseName(Phase p) {
       return "closed";
   }
   return "broken";
-}
-
-bool InCheck(const Position& p, int side) {
-  int king = p.King[SideIndex(side)];
-  return king != 0 && p.Map(Opponent(side))[king] != 0;
 }
 
 json MoveJson(const Move& m) {
@@ -112,9 +106,9 @@ json WebGame::StateJson() const {
       {"you",
        {{"points", json::array({game_.Points(1), game_.Points(2), game_.Points(3)})},
         {"bought", bought},
-        {"check", InCheck(p, SELF)}}},
+        {"check", game_.InCheck(SELF)}}},
       {"engine",
-       {{"points", enginePoints_}, {"bought", engineBought}, {"check", InCheck(p, ENEMY)}}},
+       {{"points", enginePoints_}, {"bought", engineBought}, {"check", game_.InCheck(ENEMY)}}},
       {"last", last},
       {"legal", legal},
       {"offers", offers},

@@ -9,6 +9,8 @@
 //   MIRQ_FAKE_RESULT=R   the result written then (default 6)
 //   MIRQ_FAKE_CRASH=1    exit with status 3 on the first move request
 //   MIRQ_FAKE_THINK_MS=T think T milliseconds before each of its moves
+//   MIRQ_FAKE_LAST_MOVE=1 the game ends with a move of its own: its move,
+//                        "1" and the result at once, as a mate does
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -54,14 +56,22 @@ bool PaymentOk(const std::string& line) {
   int a = d[1], b = d[2], c = d[3], sum = a + b + c;
   bool each = a >= 1 && b >= 1 && c >= 1, three = a >= 3 || b >= 3 || c >= 3;
   switch (d[0]) {
-    case 1: return sum == 1;
-    case 2: return sum == 2;
-    case 3: return a == 1 && b == 1 && c == 1;
-    case 4: return each && sum == 4;
-    case 5: return sum == 4 && three;
-    case 6: return each && sum == 7;
-    case 7: return sum == 7 && three;
-    default: return false;
+    case 1:
+      return sum == 1;
+    case 2:
+      return sum == 2;
+    case 3:
+      return a == 1 && b == 1 && c == 1;
+    case 4:
+      return each && sum == 4;
+    case 5:
+      return sum == 4 && three;
+    case 6:
+      return each && sum == 7;
+    case 7:
+      return sum == 7 && three;
+    default:
+      return false;
   }
 }
 
@@ -75,6 +85,7 @@ int main() {
   const char* thinkEnv = std::getenv("MIRQ_FAKE_THINK_MS");
   const int thinkMs = thinkEnv ? std::atoi(thinkEnv) : 0;
   const std::string scriptedResult = resultEnv ? resultEnv : "6";
+  const bool endsWithOwnMove = std::getenv("MIRQ_FAKE_LAST_MOVE") != nullptr;
 
   InitHashKeys();
   Position p;
@@ -129,7 +140,7 @@ int main() {
     }
     MakeMove(p, SELF, chosen);
     ++accepted;
-    if (accepted == endAfter) {
+    if (accepted == endAfter && !endsWithOwnMove) {
       Write("$enemy.mvdf", scriptedResult);
       return 0;
     }
@@ -142,10 +153,16 @@ int main() {
     std::this_thread::sleep_for(std::chrono::milliseconds(thinkMs));
     const Move& reply = list[0];
     char text[8];
-    if (IsDrop(reply)) std::snprintf(text, sizeof text, "0%1d%2x", reply.piece - 32, reply.to);
-    else std::snprintf(text, sizeof text, "%2x%2x", reply.from, reply.to);
+    if (IsDrop(reply))
+      std::snprintf(text, sizeof text, "0%1d%2x", reply.piece - 32, reply.to);
+    else
+      std::snprintf(text, sizeof text, "%2x%2x", reply.from, reply.to);
     Write("$enemyTe.mvdf", text);
     Write("$enemy.mvdf", "1");
+    if (accepted == endAfter) {
+      Write("$enemy.mvdf", scriptedResult);
+      return 0;
+    }
     MakeMove(p, ENEMY, reply);
   }
 }

@@ -1,11 +1,13 @@
 // Reading what the player types, and the move lines of the turn files.
-#include <gtest/gtest.h>
-
 #include "notation.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
-Command Parsed(const std::string& line) { return ParseCommand(line); }
+Command Parsed(const std::string& line) {
+  return ParseCommand(line);
+}
 
 TEST(PlayerInput, GameNotationNamesOriginAndDestinationByDigits) {
   Command c = Parsed("7776");
@@ -46,12 +48,13 @@ TEST(PlayerInput, PromotionMarksAreRecognisedInBothNotations) {
 }
 
 TEST(PlayerInput, MalformedMovesGetAnExplanationNotAMove) {
-  for (const char* text : {"7770", "0855", "0055", "7g7z", "7g0f", "X*5e", "K*5e", "77",
-                           "77766", "hello", "7g 7f", "0j55", "7767x"}) {
+  for (const char* text : {"7770", "0855", "0055", "7g7z", "7g0f", "X*5e", "K*5e", "77", "77766",
+                           "hello", "7g 7f", "0j55", "7767x"}) {
     Command c = Parsed(text);
     EXPECT_EQ(c.kind, CommandKind::Invalid) << "'" << text << "' was taken as a command";
     EXPECT_FALSE(c.error.empty()) << "'" << text << "' got no explanation";
-    EXPECT_EQ(c.error.find('\n'), std::string::npos) << "explanation of '" << text << "' spans lines";
+    EXPECT_EQ(c.error.find('\n'), std::string::npos)
+        << "explanation of '" << text << "' spans lines";
   }
 }
 
@@ -65,6 +68,20 @@ TEST(PlayerInput, WordCommandsAndEmptyLines) {
   EXPECT_EQ(Parsed("quit").kind, CommandKind::Quit);
   EXPECT_EQ(Parsed("q").kind, CommandKind::Quit);
   EXPECT_EQ(Parsed("quit now").kind, CommandKind::Invalid);
+  EXPECT_EQ(Parsed("history").kind, CommandKind::History);
+  EXPECT_EQ(Parsed("hint").kind, CommandKind::Hint);
+  EXPECT_EQ(Parsed("resign").kind, CommandKind::Resign);
+  EXPECT_EQ(Parsed("new").kind, CommandKind::New);
+}
+
+TEST(PlayerInput, WordsAreCommandsOrUnknownCommandsNeverMoves) {
+  // Four letters would fit a USI move's length.
+  for (const char* text : {"undo", "save", "Undo", "hello"}) {
+    Command c = Parsed(text);
+    EXPECT_EQ(c.kind, CommandKind::Invalid) << text;
+    EXPECT_NE(c.error.find("unknown command '" + std::string(text) + "'"), std::string::npos)
+        << text << ": " << c.error;
+  }
 }
 
 TEST(PlayerInput, BuyNamesThePieceAndThreePayments) {
@@ -76,9 +93,11 @@ TEST(PlayerInput, BuyNamesThePieceAndThreePayments) {
     EXPECT_EQ(c.pay[1], 1);
     EXPECT_EQ(c.pay[2], 0);
   }
-  for (const char* text : {"buy", "buy G", "buy G 3 1", "buy G 3 1 0 0", "buy K 1 0 0",
-                           "buy 8 1 0 0", "buy 0 1 0 0", "buy P 10 0 0", "buy P -1 0 0",
-                           "buy P a 0 0"}) {
+  Command c = Parsed("buy G");
+  EXPECT_EQ(c.kind, CommandKind::Buy) << c.error;
+  EXPECT_FALSE(c.payGiven) << "the payment was not left to the program";
+  for (const char* text : {"buy", "buy G 3 1", "buy G 3 1 0 0", "buy K 1 0 0", "buy 8 1 0 0",
+                           "buy 0 1 0 0", "buy P 10 0 0", "buy P -1 0 0", "buy P a 0 0"}) {
     Command c = Parsed(text);
     EXPECT_EQ(c.kind, CommandKind::Invalid) << "'" << text << "' was accepted";
     EXPECT_FALSE(c.error.empty()) << text;

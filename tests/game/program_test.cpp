@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "game_record.h"
 #include "support/files.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
@@ -35,7 +36,8 @@ class GameProgramTest : public ::testing::Test {
   }
 
   // Runs the game from a folder that is not the tree, as the launcher does.
-  ProgramRun Run(const std::string& env, const std::string& args = "", const std::string& input = "") {
+  ProgramRun Run(const std::string& env, const std::string& args = "",
+                 const std::string& input = "") {
     std::string cmd = "cd " + Quoted(elsewhere.string()) + " && ";
     if (!input.empty()) cmd += "printf '%s' " + Quoted(input) + " | ";
     cmd += "env " + env + " " + Quoted((tree / "Mirq.exe").string()) + " " + args;
@@ -51,7 +53,8 @@ TEST_F(GameProgramTest, DemonstrationsAreRecordedAsSuchAndNotCounted) {
   ProgramRun run = Run("MIRQ_FAKE_MOVES=5 MIRQ_FAKE_RESULT=6 MIRQ_AUTOPLAY=7");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find("You lost"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("Mirqmind: "), std::string::npos) << "no engine move shown:\n" << run.output;
+  EXPECT_NE(run.output.find("Mirqmind: "), std::string::npos) << "no engine move shown:\n"
+                                                              << run.output;
 
   std::string games = ReadBytes(tree / "savedata" / "games.txt");
   ASSERT_EQ(CountLines(games), 1u) << games;
@@ -79,21 +82,101 @@ TEST_F(GameProgramTest, SameSeedPlaysTheSameGame) {
 }
 
 TEST_F(GameProgramTest, TypedInputIsAnsweredLineByLine) {
-  ProgramRun run = Run("MIRQ_FAKE_MOVES=50", "--ascii",
-                       "hello\n7776\n0455\nbuy G 3 1 0\n7h7g\nmoves\nquit\n");
+  ProgramRun run =
+      Run("MIRQ_FAKE_MOVES=50", "--ascii", "hello\n7776\n0455\nbuy G 3 1 0\n7h7g\nmoves\nquit\n");
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_NE(run.output.find("unknown input 'hello'"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("unknown command 'hello'"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("no piece of yours on 7g"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("not bought a silver"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("You cannot pay that"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("You: 7h7g (7877)"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Your legal moves:"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("You left the game"), std::string::npos) << run.output;
-  EXPECT_NE(ReadBytes(tree / "savedata" / "games.txt").find(" unfinished quit startpos moves 7h7g "),
-            std::string::npos)
+  EXPECT_NE(
+      ReadBytes(tree / "savedata" / "games.txt").find(" unfinished quit startpos moves 7h7g "),
+      std::string::npos)
       << "the abandoned game was not kept";
   EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "")
       << "an abandoned game changed the totals";
+}
+
+TEST_F(GameProgramTest, TheEnginesMoveThatEndsTheGameIsShownAndRecorded) {
+  ProgramRun run = Run("MIRQ_FAKE_MOVES=3 MIRQ_FAKE_LAST_MOVE=1 MIRQ_AUTOPLAY=7");
+  ASSERT_EQ(run.status, 0) << run.output;
+  size_t shown = 0;
+  for (size_t at = run.output.find("Mirqmind: "); at != std::string::npos;
+       at = run.output.find("Mirqmind: ", at + 1))
+    ++shown;
+  EXPECT_EQ(shown, 3u) << "the engine's last move is not shown:\n" << run.output;
+  std::string games = ReadBytes(tree / "savedata" / "games.txt");
+  GameRecord r;
+  GameState replayed;
+  std::string why;
+  ASSERT_TRUE(ParseGameRecord(games.substr(0, games.find('\n')), r, why)) << why;
+  ASSERT_TRUE(ReplayGameRecord(r, replayed, why)) << why;
+  EXPECT_EQ(replayed.History().size(), 6u) << "the engine's last move is not recorded:\n" << games;
+}
+
+#ifndef _WIN32
+TEST_F(GameProgramTest, AnInterruptedGameIsRecordedAsUnfinishedAndTheProgramEndsNormally) {
+  // Ctrl-C and a closed terminal while the player types; a kill while the
+  // engine thinks.
+  const struct {
+    const char* signal;
+    const char* env;
+  } cases[] = {{"INT", "MIRQ_FAKE_MOVES=50"},
+               {"HUP", "MIRQ_FAKE_MOVES=50"},
+               {"TERM", "MIRQ_FAKE_MOVES=50 MIRQ_FAKE_THINK_MS=20000"}};
+  for (const auto& c : cases) {
+    fs::remove(tree / "savedata" / "games.txt");
+    std::string script = "cd " + Quoted(elsewhere.string()) + " && rm -f in && mkfifo in && (env " +
+                         c.env + " " + Quoted((tree / "Mirq.exe").string()) +
+                         " <in >out.txt 2>&1 & echo $! >pid) && exec 3>in && echo 7h7g >&3 && " +
+                         "sleep 1 && kill -" + c.signal + " $(cat pid) && " +
+                         "while kill -0 $(cat pid) 2>/dev/null; do sleep 0.1; done; cat out.txt";
+    ProgramRun run = RunShell("sh -c " + Quoted(script), 30);
+    EXPECT_NE(run.output.find("interrupted"), std::string::npos) << c.signal << ":\n" << run.output;
+    EXPECT_NE(ReadBytes(tree / "savedata" / "games.txt")
+                  .find(" unfinished interrupted startpos moves 7h7g"),
+              std::string::npos)
+        << c.signal << ": " << ReadBytes(tree / "savedata" / "games.txt");
+  }
+  fs::remove(elsewhere / "in");
+  fs::remove(elsewhere / "out.txt");
+  fs::remove(elsewhere / "pid");
+}
+
+TEST(ScriptsPlay, HelpPrintsTheUsageAndBadArgumentsAreRefused) {
+  const char* source = std::getenv("MIRQ_SOURCE");
+  ASSERT_NE(source, nullptr) << "MIRQ_SOURCE is not set; run the tests through ctest";
+  const std::string play = Quoted((fs::path(source) / "scripts" / "play").string());
+  ProgramRun help = RunShell(play + " --help", 30);
+  EXPECT_EQ(help.status, 0) << help.output;
+  EXPECT_NE(help.output.find("--ascii"), std::string::npos) << help.output;
+  EXPECT_EQ(RunShell(play + " --frobnicate", 30).status, 2);
+}
+#endif
+
+TEST_F(GameProgramTest, HistoryHintPurchasesResignAndNewAsAPlayerUsesThem) {
+  ProgramRun run = Run("MIRQ_FAKE_MOVES=50", "--ascii",
+                       "7h7g\nhistory\nhint\nbuy S 4 0 0\nbuy S\nnew\n7h7g\nresign\nn\n");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("    1. 7h7g (7877)"), std::string::npos) << "no history:\n"
+                                                                      << run.output;
+  EXPECT_NE(run.output.find("Hint: "), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("That payment does not buy a silver: a silver costs 4 points"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("You cannot buy a silver: a silver costs 4 points"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("engine"), std::string::npos) << "a message names the engine:\n"
+                                                          << run.output;
+  EXPECT_NE(run.output.find("You resigned"), std::string::npos) << run.output;
+  // 'new' resigned the first game and started the second without asking.
+  std::string games = ReadBytes(tree / "savedata" / "games.txt");
+  EXPECT_EQ(CountLines(games), 2u) << games;
+  EXPECT_NE(games.find(" lost resigned startpos moves 7h7g "), std::string::npos) << games;
+  EXPECT_EQ(ReadBytes(tree / "savedata" / "score.txt"), "won 0\nlost 2\ndrawn 0\n");
 }
 
 TEST_F(GameProgramTest, BoardShowsLabelsAndTheEnginesLastMove) {

@@ -3,6 +3,10 @@
 // other users. The full disk is the platform stand-in's (MIRQ_FULL_DISK).
 #include <csignal>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "flow_fixture.h"
 
 namespace {
@@ -12,6 +16,12 @@ const char kSavesInFailed[] =
     "Mirqgate: セーブデータの読み込みに失敗しました。セーブデータは変更されていません。";
 const char kSavesBackFailed[] =
     "Mirqgate: セーブデータの保存に失敗しました。次回の起動時にもう一度保存します。";
+
+#ifdef _WIN32
+const int kKill = 9;  // the process is ended whatever the number
+#else
+const int kKill = SIGKILL;
+#endif
 
 using FaultTest = FlowTest;
 
@@ -23,7 +33,7 @@ TEST_F(FaultTest, SavesOfARunKilledDuringPlayAreCarriedBackFirst) {
   ChildProcess first;
   Start(first);
   ASSERT_TRUE(WaitUntilPlaying());
-  ASSERT_TRUE(first.Signal(SIGKILL));
+  ASSERT_TRUE(first.Signal(kKill));
   int code = 0;
   ASSERT_TRUE(first.Wait(60 * 1000, code));
   WriteBytes(extract_ / "release", "");  // the orphaned game ends

@@ -42,8 +42,9 @@ int ReplayOne(const GameRecord& record, size_t number) {
   bool agrees =
       reached.result == record.result && (record.how == Ending::None || reached.how == record.how);
   if (!agrees)
-    std::fprintf(stderr, "mirq-tool: game %zu is recorded as %s\n", number,
-                 Describe(record.result, record.how).c_str());
+    std::fprintf(stderr, "mirq-tool: game %zu is recorded as %s, but its replay ends %s\n", number,
+                 Describe(record.result, record.how).c_str(),
+                 Describe(reached.result, reached.how).c_str());
   return agrees ? 0 : 1;
 }
 

@@ -255,6 +255,15 @@
       row.querySelector(e.side === "you" ? ".you" : ".engine").innerHTML = describe(e);
       if (e.side === "engine") row = null;
     }
+    if (!state.log.length) {
+      const li = document.createElement("li");
+      li.className = "how-to";
+      li.innerHTML = "<b>How to play.</b> You move first, your pieces point up. Click a piece, then a " +
+        "marked square. Captured pieces are not kept: your king picks up the hidden point under " +
+        "every square it steps on, and points buy pieces to drop (buying costs no move). " +
+        "Pieces never promote.";
+      list.appendChild(li);
+    }
     list.scrollTop = list.scrollHeight;
   }
 
@@ -282,7 +291,6 @@
       st.textContent = "Starting the engine…";
     }
     $("check").hidden = !(state.you.check || state.engine.check) || phase === "over";
-    $("check").textContent = state.you.check ? "Check!" : "Check! (you give it)";
   }
 
   function drawResult() {

@@ -177,6 +177,11 @@ class Player:
             fail(f"no destinations marked for {m['usi']}")
         if shot:
             self.shot(shot)
+            viewport(self.d, 390, 844, mobile=True)
+            time.sleep(0.3)
+            self.shot(shot + "-phone")
+            viewport(self.d, 1280, 800)
+            time.sleep(0.3)
         self.click_square(m["to"])
         return self.your_turn(before + 1)
 

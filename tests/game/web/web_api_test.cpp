@@ -28,6 +28,9 @@ class WebApiTest : public ::testing::Test {
     fs::create_directories(tree / "data");
     fs::copy_file(bin / "mirq-web", tree / "Mirq.exe");
     fs::copy_file(bin / "mirqmind", tree / "data" / "Mirqmind");
+    const char* source = std::getenv("MIRQ_SOURCE");
+    ASSERT_NE(source, nullptr);
+    fs::copy(fs::path(source) / "game" / "web" / "page", tree / "web");
   }
 
   void TearDown() override {
@@ -155,6 +158,7 @@ TEST_F(WebApiTest, StrangersAreRefused) {
     return res ? res->status : -1;
   };
   EXPECT_EQ(get("/api/state?token=" + token, {}), 200);
+  EXPECT_EQ(get("/", {}), 200) << "the page itself";
   EXPECT_EQ(get("/api/state", {}), 403) << "no token";
   EXPECT_EQ(get("/api/state?token=" + std::string(32, '0'), {}), 403) << "wrong token";
   const std::string host = "127.0.0.1:" + std::to_string(port);
@@ -255,6 +259,27 @@ TEST_F(WebApiTest, AutoplayedGameReachesAResultAndIsRecorded) {
   EXPECT_EQ(record.result, code) << games;
   const json& t = s["totals"];
   EXPECT_EQ(t["won"].get<int>() + t["lost"].get<int>() + t["drawn"].get<int>(), 1) << t;
+}
+
+TEST_F(WebApiTest, ResigningLosesAndANewGameStartsAfresh) {
+  Launch();
+  ASSERT_EQ(Post("/api/move", {{"move", "5h5g"}})["ok"], true);
+  ASSERT_EQ(Post("/api/resign")["ok"], true);
+  json s = AfterEngine();
+  ASSERT_EQ(s["phase"], "over") << s.dump();
+  EXPECT_EQ(s["result"]["code"], 6);
+  EXPECT_EQ(s["result"]["how"], "resigned");
+  EXPECT_EQ(s["totals"]["lost"], 1);
+  EXPECT_EQ(Post("/api/move", {{"move", "7h7g"}})["ok"], false) << "a move after the end";
+
+  ASSERT_EQ(Post("/api/new")["ok"], true);
+  s = State();
+  for (int i = 0; i < 30 && s["phase"] == "starting"; ++i) s = State(s["version"], 20);
+  EXPECT_EQ(s["phase"], "your-turn");
+  EXPECT_EQ(s["game"], 2);
+  EXPECT_TRUE(s["log"].empty());
+  EXPECT_NE(ReadBytes(tree / "savedata" / "games.txt").find(" lost resigned startpos moves 5h5g"),
+            std::string::npos);
 }
 
 TEST_F(WebApiTest, EndsByItselfWhenNoPageComes) {
