@@ -162,6 +162,7 @@ int main(int argc, char** argv) {
                 << "); scripts/play builds the whole game and starts it.\n";
       return 1;
     }
-    if (!end.again && !AskAgain()) return 0;
+    // 'quit' leaves the program; 'new' starts the next game at once.
+    if (end.outcome.how == Ending::Quit || (!end.again && !AskAgain())) return 0;
   }
 }

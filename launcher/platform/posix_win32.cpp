@@ -174,9 +174,9 @@ BOOL TransferFile(HANDLE hFile, void* buffer, DWORD count, LPDWORD done, LPOVERL
   if (ov != nullptr) offset = (static_cast<long long>(ov->OffsetHigh) << 32) | ov->Offset;
   DWORD n = 0;
   DWORD error = ERROR_SUCCESS;
-  bool done_ = write ? WriteFitting(o->fd, o->path, static_cast<char*>(buffer), count, offset, &n)
+  bool moved = write ? WriteFitting(o->fd, o->path, static_cast<char*>(buffer), count, offset, &n)
                      : Transfer(o->fd, static_cast<char*>(buffer), count, offset, false, &n);
-  if (!done_)
+  if (!moved)
     error = FromErrno(errno);
   else if (!write && count > 0 && n == 0 && o->overlapped)
     error = ERROR_HANDLE_EOF;  // an overlapped read at the end fails, as on Windows
@@ -229,11 +229,9 @@ void MarkProgram(int fd, const std::string& path) {
   int reader = OpenPlain(path, O_RDONLY, 0);  // fd may be open for writing only
   ssize_t n = reader >= 0 ? pread(reader, head, sizeof(head), 0) : 0;
   if (reader >= 0) close(reader);
-  bool program = (n == 4 && std::memcmp(head,
-                                        "\x7f"
-                                        "ELF",
-                                        4) == 0) ||
-                 (n >= 2 && head[0] == '#' && head[1] == '!');
+  const char elf[4] = {0x7f, 'E', 'L', 'F'};
+  bool program =
+      (n == 4 && std::memcmp(head, elf, 4) == 0) || (n >= 2 && head[0] == '#' && head[1] == '!');
   struct stat st;
   if (!program || fstat(fd, &st) != 0) return;
   fchmod(fd, (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));

@@ -196,10 +196,11 @@ BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
 BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
                              PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod);
 BOOL WINAPI GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize);
+// Stand-in: a file created or emptied through CreateFileA is made
+// executable when it is closed if it begins as a program does ("\x7f" "ELF"
+// or "#!"), as Windows runs any .exe; others keep 0666 less the umask.
 BOOL WINAPI CloseHandle(HANDLE hObject);
-// Stand-in: the data reaches the disk (fsync). A file created or emptied
-// through CreateFileA is made executable when it is closed if it begins
-// as a program does ("\x7f" "ELF" or "#!"), as Windows runs any .exe.
+// Stand-in: the data reaches the disk (fsync).
 BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset,

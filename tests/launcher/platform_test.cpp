@@ -153,10 +153,8 @@ TEST_F(PlatformTest, OnlyProgramsBecomeExecutableAndCopiesKeepTheirBits) {
   fs::perms plain = fs::perms(0666 & ~mask);
   fs::perms program = fs::perms((0666 & ~mask) | (0444 & ~mask) >> 2);  // executable where readable
   EXPECT_EQ(create("text", "plain text"), plain);
-  EXPECT_EQ(create("elf", std::string("\x7f"
-                                      "ELF\x02\x01",
-                                      6)),
-            program);
+  const std::string elf = {0x7f, 'E', 'L', 'F', 0x02, 0x01};
+  EXPECT_EQ(create("elf", elf), program);
   EXPECT_EQ(create("script", "#!/bin/sh\n"), program);
   EXPECT_EQ(create("elf", "no longer a program"), program) << "replacing keeps what the file was";
 

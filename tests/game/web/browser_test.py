@@ -50,8 +50,9 @@ class Game:
         shutil.copy(os.path.join(build, "Mirqgate-web"), self.launcher)
         os.chmod(self.launcher, 0o755)
         tmp = os.path.join(self.scratch, "tmp")
-        os.mkdir(tmp)
-        env = dict(os.environ, TMPDIR=tmp, MIRQ_BROWSER="none")
+        os.mkdir(tmp, 0o700)
+        # The launcher's temporary folder: the private runtime folder first.
+        env = dict(os.environ, TMPDIR=tmp, XDG_RUNTIME_DIR=tmp, MIRQ_BROWSER="none")
         self.proc = subprocess.Popen([self.launcher], cwd=tmp, env=env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         line = self.proc.stdout.readline()
