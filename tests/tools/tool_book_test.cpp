@@ -3,7 +3,6 @@
 // the candidates of a chain of files.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +20,10 @@ const Entry E34 = Step(0x32, 0x33);  // second player's pawn, file 3
 // mkbook, run as a program: game lines on standard input, records out.
 class MakeBookTest : public BookFileTest {
  protected:
+  void SetUp() override {
+    BookFileTest::SetUp();
+    if (BuildBin().empty()) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
+  }
   int RunMkbook(const std::string& lines, const std::string& out) {
     return Tool({"mkbook", out}, lines);
   }
@@ -42,7 +45,6 @@ class MakeBookTest : public BookFileTest {
 };
 
 TEST_F(MakeBookTest, WritesOneRecordPerLineThatTheLookupReplays) {
-  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
   std::string out = (dir / "book.bin").string();
   ASSERT_EQ(RunMkbook("7h7g 3b3c 2h2g\n\n5h5g 5b5c 5g5f 5c5d 5f5e 8b8c 5e5d 8c8d 5d5c+\r\n" +
                           KingWalk(256) + "\n",
@@ -64,7 +66,6 @@ TEST_F(MakeBookTest, WritesOneRecordPerLineThatTheLookupReplays) {
 }
 
 TEST_F(MakeBookTest, RefusesIllegalAndOverlongLinesWritingNothing) {
-  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
   std::string out = (dir / "book.bin").string();
   EXPECT_EQ(RunMkbook("7h7g 3b3c\n7h7g 3b3c 7g7c\n", out), 2);
   EXPECT_NE(Stderr().find("line 2"), std::string::npos) << Stderr();
@@ -82,7 +83,6 @@ TEST_F(MakeBookTest, RefusesIllegalAndOverlongLinesWritingNothing) {
 }
 
 TEST_F(MakeBookTest, BookCommandListsCandidatesOfTheFirstMatchingFile) {
-  if (!std::getenv("MIRQ_BIN")) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
   std::string a = (dir / "a.bin").string(), b = (dir / "b.bin").string();
   ASSERT_EQ(RunMkbook("7h7g 3b3c 2h2g\n7h7g 8b8c\n2h2g 3b3c 7h7g 8b8c\n7h7g 3b3c 5h5g\n", a), 0)
       << Stderr();
