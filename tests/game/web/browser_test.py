@@ -92,11 +92,11 @@ def viewport(driver, width, height, mobile=False):
                            {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": mobile})
 
 
-def browser(width, height):
+def browser(width, height, profile):
     opts = webdriver.ChromeOptions()
     for arg in ["--headless=new", "--disable-gpu", "--disable-quic", "--no-first-run",
                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                "--user-data-dir=" + tempfile.mkdtemp(prefix="mirq-chromium-"),
+                "--user-data-dir=" + profile,
                 f"--window-size={width},{height}"]:
         opts.add_argument(arg)
     if os.geteuid() == 0:
@@ -198,11 +198,12 @@ def main():
         fail("usage: browser_test.py BUILD_DIR")
     build = os.path.abspath(sys.argv[1])
     shots = os.path.join(build, "web-screens")
-    os.makedirs(shots, exist_ok=True)
+    shutil.rmtree(shots, ignore_errors=True)  # no picture of an earlier run stays
+    os.makedirs(shots)
     game = Game(build)
     driver = None
     try:
-        driver = browser(1280, 800)
+        driver = browser(1280, 800, os.path.join(game.scratch, "chromium-profile"))
         viewport(driver, 1280, 800)
         FAILURE_SHOT.append((driver, os.path.join(shots, "failure.png")))
         p = Player(game, driver, shots)
