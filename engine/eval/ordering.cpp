@@ -11,27 +11,48 @@
 namespace {
 
 constexpr int32_t CAPTURE_BONUS = 1500;
-constexpr int32_t CHECK_SAFE = 1500;       // the checking piece cannot be taken
-constexpr int32_t CHECK_DEFENDED = 1000;   // it can be taken but is defended
-constexpr int32_t CHECK_HANGING = 500;     // it can be taken for free
+constexpr int32_t CHECK_SAFE = 1500;      // the checking piece cannot be taken
+constexpr int32_t CHECK_DEFENDED = 1000;  // it can be taken but is defended
+constexpr int32_t CHECK_HANGING = 500;    // it can be taken for free
 constexpr int32_t GAIN_DIVISOR = 10;
 
 // Ordering scores are 16-bit and wrap.
-int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v))); }
+int16_t Wrap16(int32_t v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v)));
+}
 
 // Empty or an opponent's piece: a cell side can move to.
-bool IsOpenCell(int cell, int side) { return cell != WALL && (cell & side) == 0; }
+bool IsOpenCell(int cell, int side) {
+  return cell != WALL && (cell & side) == 0;
+}
 // A piece of side.
-bool IsOwnCell(int cell, int side) { return cell != WALL && (cell & side) != 0; }
+bool IsOwnCell(int cell, int side) {
+  return cell != WALL && (cell & side) != 0;
+}
 
 struct Terms {
   int32_t gain = 0;
   int32_t protect = 0;
 };
 
+// Exchange values of the position before the move, the same for every move
+// of the list: each square is evaluated once, when first asked for.
+struct BeforeValues {
+  const Position& p;
+  int32_t value[CELL_COUNT];
+
+  explicit BeforeValues(const Position& before) : p(before) {
+    for (int32_t& v : value) v = -1;
+  }
+  int32_t At(int sq) {
+    if (value[sq] < 0) value[sq] = ExchangeValue(p, sq);
+    return value[sq];
+  }
+};
+
 // What a piece newly bearing on n means: a check, a threat against an
 // opponent piece, or cover for an own piece.
-void ScoreTarget(const Position& before, const Position& after, int side, int n, int32_t checkBonus,
+void ScoreTarget(BeforeValues& before, const Position& after, int side, int n, int32_t checkBonus,
                  Terms& t) {
   const int cell = after.Ban(n);
   if (cell == (Opponent(side) | OU)) {
@@ -39,11 +60,11 @@ void ScoreTarget(const Position& before, const Position& after, int side, int n,
   } else if (IsOpenCell(cell, side)) {
     t.gain += ExchangeValue(after, n);
   } else if (IsOwnCell(cell, side)) {
-    t.protect += ExchangeValue(before, n) - ExchangeValue(after, n);
+    t.protect += before.At(n) - ExchangeValue(after, n);
   }
 }
 
-int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
+int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values, const Move& m) {
   const Position& before = e.pos;
   const int arriving = m.promote ? (m.piece | PROMOTED) : m.piece;
   EvalState copy = e;
@@ -54,16 +75,19 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
   if (side == ENEMY) score = Wrap16(-score);
 
   int32_t risk = ExchangeValue(after, m.to);
-  if (!IsDrop(m)) risk -= ExchangeValue(before, m.from);
+  if (!IsDrop(m)) risk -= values.At(m.from);
 
   int32_t checkBonus;
-  if (after.Map(Opponent(side))[m.to] == 0) checkBonus = CHECK_SAFE;
-  else if (after.Map(side)[m.to] != 0) checkBonus = CHECK_DEFENDED;
-  else checkBonus = CHECK_HANGING;
+  if (after.Map(Opponent(side))[m.to] == 0)
+    checkBonus = CHECK_SAFE;
+  else if (after.Map(side)[m.to] != 0)
+    checkBonus = CHECK_DEFENDED;
+  else
+    checkBonus = CHECK_HANGING;
 
   Terms t;
   for (int d = 0; d < DIRECTIONS; ++d)
-    if (CanStep[d][arriving]) ScoreTarget(before, after, side, m.to + Direction[d], checkBonus, t);
+    if (CanStep[d][arriving]) ScoreTarget(values, after, side, m.to + Direction[d], checkBonus, t);
 
   // Own sliders the piece was screening now reach further (no check bonus
   // here: a discovered check counts as an ordinary target).
@@ -73,13 +97,16 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
       const int n = Scan(after, m.from, Direction[d]);
       const int cell = after.Ban(n);
       if (cell == WALL) continue;
-      if (IsOpenCell(cell, side)) t.gain += ExchangeValue(after, n);
-      else if (IsOwnCell(cell, side)) t.protect += ExchangeValue(before, n) - ExchangeValue(after, n);
+      if (IsOpenCell(cell, side))
+        t.gain += ExchangeValue(after, n);
+      else if (IsOwnCell(cell, side))
+        t.protect += values.At(n) - ExchangeValue(after, n);
     }
   }
 
   for (int d = 0; d < KING_DIRECTIONS; ++d)
-    if (CanSlide[d][arriving]) ScoreTarget(before, after, side, Scan(after, m.to, Direction[d]), checkBonus, t);
+    if (CanSlide[d][arriving])
+      ScoreTarget(values, after, side, Scan(after, m.to, Direction[d]), checkBonus, t);
 
   score = Wrap16(score + (t.protect - risk));
   if (before.Ban(m.to) != EMP) score = Wrap16(score + CAPTURE_BONUS);
@@ -91,6 +118,7 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, const Move& m) {
 
 void OrderMoves(const EvalState& e, int side, Move* list, int count) {
   const int32_t e0 = Evaluate(e);
-  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(e, side, e0, list[i]);
+  BeforeValues values(e.pos);
+  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(e, side, e0, values, list[i]);
   std::sort(list, list + count, [](const Move& a, const Move& b) { return a.score > b.score; });
 }

@@ -5,6 +5,7 @@
 
 #include "position/checks.h"
 #include "position/keys.h"
+#include "position/lines.h"
 #include "position/movegen.h"
 #include "position/pieces.h"
 #include "position/position.h"
@@ -36,7 +37,8 @@ inline void ClearRay(const Position& p, uint32_t* map, int start, int d) {
 
 // Adds or removes every attack of `code` standing on sq.
 inline void AddAttacks(const Position& p, uint32_t* map, int sq, int code) {
-  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1) SetRay(p, map, sq, LowestBit(set));
+  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1)
+    SetRay(p, map, sq, LowestBit(set));
   for (uint32_t set = PieceSets.step[code]; set; set &= set - 1) {
     const int d = LowestBit(set);
     const int c = sq + Direction[d];
@@ -45,7 +47,8 @@ inline void AddAttacks(const Position& p, uint32_t* map, int sq, int code) {
 }
 
 inline void RemoveAttacks(const Position& p, uint32_t* map, int sq, int code) {
-  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1) ClearRay(p, map, sq, LowestBit(set));
+  for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1)
+    ClearRay(p, map, sq, LowestBit(set));
   for (uint32_t set = PieceSets.step[code]; set; set &= set - 1) {
     const int d = LowestBit(set);
     const int c = sq + Direction[d];
@@ -55,11 +58,13 @@ inline void RemoveAttacks(const Position& p, uint32_t* map, int sq, int code) {
 
 // Extends (open) or cuts (close) every slider ray of map that reaches cell c.
 inline void OpenRaysThrough(const Position& p, uint32_t* map, int c) {
-  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1) SetRay(p, map, c, LowestBit(set));
+  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1)
+    SetRay(p, map, c, LowestBit(set));
 }
 
 inline void CloseRaysThrough(const Position& p, uint32_t* map, int c) {
-  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1) ClearRay(p, map, c, LowestBit(set));
+  for (uint32_t set = (map[c] >> SLIDE_BIT) & 0xFF; set; set &= set - 1)
+    ClearRay(p, map, c, LowestBit(set));
 }
 
 // Hand keys exist for counts 1..HAND_MAX; counts beyond toggle nothing.
@@ -130,24 +135,13 @@ int MoveFits(const Position& p, Move& m) {
   if (to >= CELL_COUNT) return 0;  // not a cell at all
   if (IsDrop(m)) {
     if (p.Ban(to) != EMP) return 0;
-    const int king = p.King[SideIndex(ENEMY)];
-    const int selfKing = p.King[SideIndex(SELF)];
-    if (m.piece == SFU) {
-      if (FileHasPiece(p, FileOf(to), SFU)) return 0;
-      if (king && to == king + 1) {
-        PinTable pins;
-        ComputePins(p, pins);
-        Position scratch = p;
-        if (PawnDropMates(scratch, SELF, to, pins)) return 0;
-      }
-    } else if (m.piece == EFU) {
-      if (FileHasPiece(p, FileOf(to), EFU)) return 0;
-      if (selfKing && to == selfKing - 1) {
-        PinTable pins;
-        ComputePins(p, pins);
-        Position scratch = p;
-        if (PawnDropMates(scratch, ENEMY, to, pins)) return 0;
-      }
+    if (m.piece == SFU || m.piece == EFU) {
+      const int side = m.piece & (SELF | ENEMY);
+      if (FileHasPiece(p, FileOf(to), m.piece)) return 0;
+      // Only a drop right in front of the other king can be a mate.
+      const int king = p.King[SideIndex(Opponent(side))];
+      if (king && to == king + (side == SELF ? 1 : -1) && PawnDropMates(p, side, to, nullptr))
+        return 0;
     }
     return 1;
   }
@@ -186,14 +180,77 @@ int IsLegal(const Position& p, int side, Move& m) {
   return CheckWord(copy, Opponent(side)) ? 0 : 1;
 }
 
+namespace {
+
+// The code on cell c after a board move from `from` to `to` placing `placed`
+// (from = 0 for a drop).
+inline int CellAfter(const Position& p, int c, int from, int to, int placed) {
+  if (c == to) return placed;
+  if (c == from) return EMP;
+  return p.Ban(c);
+}
+
+// True when every cell strictly between a and b (b = a + n * k) is empty
+// after the move.
+inline bool ClearBetween(const Position& p, int a, int b, int k, int from, int to, int placed) {
+  for (int c = a + k; c != b; c += k)
+    if (CellAfter(p, c, from, to, placed) != EMP) return false;
+  return true;
+}
+
+// Whether side's move m attacks the square king afterwards, read from the
+// board instead of by making the move. Valid when side did not attack king
+// before the move and m does not capture on king: then the only new
+// attackers are the moved piece and a slider of side unmasked at `from`.
+bool AttacksAfter(const Position& p, int side, const Move& m, int king) {
+  const int to = m.to;
+  const int from = IsDrop(m) ? 0 : m.from;
+  const int placed = m.promote ? (m.piece | PROMOTED) : m.piece;
+  for (uint32_t set = PieceSets.step[placed]; set; set &= set - 1)
+    if (to + Direction[LowestBit(set)] == king) return true;
+  const int d = LineDirection(to, king);
+  if (d >= 0 && (PieceSets.slide[placed] >> d & 1) &&
+      ClearBetween(p, to, king, Direction[d], from, to, placed))
+    return true;
+  if (from == 0) return false;
+  // A slider of side whose ray stopped at from now runs on toward the king,
+  // unless the piece landed between that slider and from.
+  const int e = LineDirection(from, king);
+  if (e < 0 || !(p.Map(side)[from] >> (SLIDE_BIT + e) & 1)) return false;
+  const int k = Direction[e];
+  if (!ClearBetween(p, from, king, k, from, to, placed)) return false;
+  for (int c = from - k; p.Ban(c) == EMP; c -= k)
+    if (c == to) return false;
+  return true;
+}
+
+}  // namespace
+
 int CheckingMoves(const Position& p, int side, Move* list, const int32_t* pins) {
-  const int count = GenerateMoves(p, side, list, pins);
+  const int king = p.King[SideIndex(Opponent(side))];
+  const int ownKing = p.King[SideIndex(side)];
+  const bool inCheck = ownKing && p.Map(Opponent(side))[ownKing];
+  // When side already attacks the king, or a move takes on the king's
+  // square, the move is made on a copy and the map read, as the test is
+  // defined; otherwise the board answers without a copy, and only drops
+  // that can attack the king are generated at all.
+  const bool attacked = king && p.Map(side)[king] != 0;
+  int count = -1;
+  if (king && !inCheck && !attacked) count = GenerateMovesTowards(p, side, king, list, pins);
+  if (count < 0) count = GenerateMoves(p, side, list, pins);
+  if (king == 0) return 0;  // no king, no check word
   Position scratch;
   int kept = 0;
   for (int i = 0; i < count; ++i) {
-    scratch = p;
-    MakeMove(scratch, side, list[i]);
-    if (CheckWord(scratch, side)) list[kept++] = list[i];
+    bool check;
+    if (attacked || list[i].to == king) {
+      scratch = p;
+      MakeMove(scratch, side, list[i]);
+      check = CheckWord(scratch, side) != 0;
+    } else {
+      check = AttacksAfter(p, side, list[i], king);
+    }
+    if (check) list[kept++] = list[i];
   }
   return kept;
 }

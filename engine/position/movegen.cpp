@@ -20,23 +20,48 @@ struct MoveRule {
 
 constexpr MoveRule RuleOf(int code) {
   switch (code) {
-    case SFU: return {1, 0, {-1}};
-    case SKY: return {0, 1, {-1}};
-    case SKE: return {2, 0, {+14, -18}};
-    case SGI: return {5, 0, {-1, -17, +15, +17, -15}};
-    case SKI: case STO: case SNY: case SNK: case SNG:
+    case SFU:
+      return {1, 0, {-1}};
+    case SKY:
+      return {0, 1, {-1}};
+    case SKE:
+      return {2, 0, {+14, -18}};
+    case SGI:
+      return {5, 0, {-1, -17, +15, +17, -15}};
+    case SKI:
+    case STO:
+    case SNY:
+    case SNK:
+    case SNG:
       return {6, 0, {-1, -17, +15, +1, -16, +16}};
-    case SKA: case EKA: return {0, 4, {+17, -17, +15, -15}};
-    case SHI: case EHI: return {0, 4, {+1, -1, -16, +16}};
-    case SUM: case EUM: return {4, 4, {+1, +16, -16, -1, +17, -17, +15, -15}};
-    case SRY: case ERY: return {4, 4, {+17, -15, -17, +15, +1, -1, -16, +16}};
-    case EFU: return {1, 0, {+1}};
-    case EKY: return {0, 1, {+1}};
-    case EKE: return {2, 0, {-14, +18}};
-    case EGI: return {5, 0, {+1, +17, -15, -17, +15}};
-    case EKI: case ETO: case ENY: case ENK: case ENG:
+    case SKA:
+    case EKA:
+      return {0, 4, {+17, -17, +15, -15}};
+    case SHI:
+    case EHI:
+      return {0, 4, {+1, -1, -16, +16}};
+    case SUM:
+    case EUM:
+      return {4, 4, {+1, +16, -16, -1, +17, -17, +15, -15}};
+    case SRY:
+    case ERY:
+      return {4, 4, {+17, -15, -17, +15, +1, -1, -16, +16}};
+    case EFU:
+      return {1, 0, {+1}};
+    case EKY:
+      return {0, 1, {+1}};
+    case EKE:
+      return {2, 0, {-14, +18}};
+    case EGI:
+      return {5, 0, {+1, +17, -15, -17, +15}};
+    case EKI:
+    case ETO:
+    case ENY:
+    case ENK:
+    case ENG:
       return {6, 0, {+1, +17, -15, -1, -16, +16}};
-    default: return {0, 0, {}};  // kings are generated apart; codes 29, 45 move nowhere
+    default:
+      return {0, 0, {}};  // kings are generated apart; codes 29, 45 move nowhere
   }
 }
 
@@ -55,7 +80,9 @@ constexpr RuleTable Rules = MakeRules();
 constexpr int NO_BLOCK = -1000;
 
 // A pinned piece may move only along its pin line.
-inline bool PinAllows(int32_t pin, int k) { return pin == 0 || pin == k || pin == -k; }
+inline bool PinAllows(int32_t pin, int k) {
+  return pin == 0 || pin == k || pin == -k;
+}
 
 // Attack set of side on square t. With pins, pieces whose pin forbids the
 // move to t are left out. `block` names a cell treated as holding a pawn of
@@ -113,17 +140,74 @@ class Generator {
   int Count() const { return n_; }
 
   void Normal() {
-    for (int file = 1; file <= 9; ++file)
-      for (int rank = 1; rank <= 9; ++rank) {
-        const int sq = MakeSquare(file, rank);
-        const int code = p_.Ban(sq);
-        if (!(code & side_)) continue;
-        if (KindOf(code) == OU)
-          KingMoves(0);
-        else
-          PieceMoves(sq, code);
-      }
+    BoardMoves();
     Drops();
+  }
+
+  // Board moves of every piece of side, files 1..9 outer, ranks inner. A
+  // file's ranks 1..8 are read as one word; a byte of it holds a piece of
+  // side exactly when it has the side's bit (no wall lies on a square).
+  void BoardMoves() {
+    const uint64_t sideBytes = 0x0101010101010101ull * static_cast<uint64_t>(side_);
+    for (int file = 1; file <= 9; ++file) {
+      const int first = MakeSquare(file, 1);
+      uint64_t ranks;
+      std::memcpy(&ranks, &p_.Cells[GUARD_CELLS + first], sizeof ranks);
+      for (uint64_t own = ranks & sideBytes; own; own &= own - 1) {
+        if (Full()) return;
+        PieceOrKingMoves(first + __builtin_ctzll(own) / 8);
+      }
+      if (Full()) return;
+      if (p_.Ban(first + 8) & side_) PieceOrKingMoves(first + 8);
+    }
+  }
+
+  void PieceOrKingMoves(int sq) {
+    const int code = p_.Ban(sq);
+    if (KindOf(code) == OU)
+      KingMoves(0);
+    else
+      PieceMoves(sq, code);
+  }
+
+  // Normal generation with the drops limited to the squares from which the
+  // dropped piece would attack target (a king of the other side): those
+  // squares in the order Drops() lists them, so the list is the normal list
+  // with the other drops left out. Returns false, with nothing promised
+  // about the list, when the normal list might pass MAX_MOVES.
+  bool NormalTowards(int target) {
+    BoardMoves();
+    int empty = 0, kinds = 0;
+    for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) empty += p_.Ban(sq) == EMP;
+    for (int kind = FU; kind <= HI; ++kind) kinds += p_.Motigoma[side_ | kind] > 0;
+    if (n_ + empty * kinds > MAX_MOVES) return false;
+    for (int kind = FU; kind <= HI; ++kind) {
+      const int code = side_ | kind;
+      if (p_.Motigoma[code] <= 0) continue;
+      // Squares from which code attacks target, as a set of cells.
+      uint64_t near[3] = {0, 0, 0};
+      for (uint32_t set = PieceSets.step[code]; set; set &= set - 1) {
+        const int c = target - Direction[LowestBit(set)];
+        if (c >= 0) near[c >> 6] |= uint64_t{1} << (c & 63);
+      }
+      for (uint32_t set = PieceSets.slide[code]; set; set &= set - 1) {
+        const int k = Direction[LowestBit(set)];
+        for (int c = target - k; p_.Ban(c) == EMP; c -= k) near[c >> 6] |= uint64_t{1} << (c & 63);
+      }
+      const int barred = kind == KE ? 2 : (kind <= KY ? 1 : 0);
+      const int lo = side_ == SELF ? 1 + barred : 1;
+      const int hi = side_ == SELF ? 9 : 9 - barred;
+      // Ascending cells are files 1..9 outer, ranks inner: the order of Drops().
+      for (int w = 0; w < 3; ++w)
+        for (uint64_t bits = near[w]; bits; bits &= bits - 1) {
+          const int sq = 64 * w + __builtin_ctzll(bits);
+          const int rank = RankOf(sq);
+          if (!IsSquare(sq) || rank < lo || rank > hi || p_.Ban(sq) != EMP) continue;
+          if (kind == FU && (FileHasPawn(FileOf(sq)) || DropMates(p_, side_, sq, pins_))) continue;
+          Append(0, sq, code);
+        }
+    }
+    return true;
   }
 
   void Evasion(uint32_t w) {
@@ -135,28 +219,35 @@ class Generator {
     const int b = LowestBit(w);
     const bool slider = b >= SLIDE_BIT;
     const int checker = slider ? Scan(p_, king, -Direction[b - SLIDE_BIT]) : king - Direction[b];
+    // A full list takes no more moves, so each stage may stop there.
     MovesTo(checker);
+    if (Full()) return;
     KingMoves(w);
-    if (!slider) return;
+    if (!slider || Full()) return;
     const int k = -Direction[b - SLIDE_BIT];
-    for (int t = king + k; t != checker; t += k) MovesTo(t);
-    for (int t = king + k; t != checker; t += k) DropsOn(t);
+    for (int t = king + k; t != checker && !Full(); t += k) MovesTo(t);
+    for (int t = king + k; t != checker && !Full(); t += k) DropsOn(t);
   }
+
+  // Generation that stops at the first move: whether there is one at all.
+  void StopAtFirst() { limit_ = 1; }
 
  private:
   void Append(int from, int to, int piece) {
     // A list holds MAX_MOVES moves. Play stays far below that, but a set-up
     // position can pass it (many promoted sliders and full hands); further
     // moves are left out rather than written past the caller's list.
-    if (n_ == MAX_MOVES) return;
-    Move& m = list_[n_++];
-    m.from = static_cast<uint8_t>(from);
-    m.to = static_cast<uint8_t>(to);
-    m.piece = static_cast<uint8_t>(piece);
-    m.capture = from ? p_.Ban(to) : static_cast<uint8_t>(EMP);
-    m.promote = 0;
-    m.spare = 0;
-    m.score = 0;
+    if (Full()) return;
+    if (!list_) {  // only counting
+      ++n_;
+      return;
+    }
+    // from, to, piece, capture, then promote, spare and score all 0: the
+    // Move's bytes in order, written as one word.
+    const uint64_t capture = from ? p_.Ban(to) : 0;
+    const uint64_t bytes = static_cast<uint64_t>(from) | static_cast<uint64_t>(to) << 8 |
+                           static_cast<uint64_t>(piece) << 16 | capture << 24;
+    std::memcpy(&list_[n_++], &bytes, sizeof bytes);
   }
 
   void Add(int from, int k, int32_t pin) {
@@ -177,6 +268,14 @@ class Generator {
     const MoveRule& r = Rules.rule[code];
     const int32_t pin = pins_[sq];
     int i = 0;
+    if (pin == 0) {  // a free piece: every offset is allowed
+      for (; i < r.steps; ++i) {
+        const int t = sq + r.offset[i];
+        if (!(p_.Ban(t) & side_)) Append(sq, t, code);
+      }
+      for (const int end = r.steps + r.slides; i < end; ++i) Slide(sq, r.offset[i], 0);
+      return;
+    }
     for (; i < r.steps; ++i) Add(sq, r.offset[i], pin);
     for (const int end = r.steps + r.slides; i < end; ++i) Slide(sq, r.offset[i], pin);
   }
@@ -187,20 +286,21 @@ class Generator {
   void KingMoves(uint32_t w) {
     const int king = p_.King[SideIndex(side_)];
     if (king == 0) return;
-    const int other = Opponent(side_);
+    // The other side's map word at a square is nonzero exactly when its
+    // pieces attack it on this board (the king still standing where it is).
+    const uint32_t* attacked = p_.Map(Opponent(side_));
     int first = -1;
     if (w & 0xFF) {
       first = LowestBit(w & 0xFF);
       const int t = king - Direction[first];
-      if (!(p_.Ban(t) & side_) && !Attackers(p_, other, t) &&
-          !(w >> (SLIDE_BIT + 7 - first) & 1))
+      if (!(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - first) & 1))
         Append(king, t, p_.Ban(king));
     }
     for (int d = 0; d < KING_DIRECTIONS; ++d) {
       if (d == first) continue;
       const int t = king - Direction[d];
       if (p_.Ban(t) & side_) continue;
-      if (Attackers(p_, other, t)) continue;
+      if (attacked[t]) continue;
       if (w >> (SLIDE_BIT + 7 - d) & 1) continue;
       Add(king, -Direction[d], 0);
     }
@@ -271,7 +371,39 @@ class Generator {
   const int32_t* const pins_;
   Move* const list_;
   int n_ = 0;
+  int limit_ = MAX_MOVES;
+
+  bool Full() const { return n_ >= limit_; }
 };
+
+// No piece pinned: shared by every generation that finds no pin.
+const PinTable NoPins = {};
+
+// The pins of both kings in local, or NoPins when nothing is pinned (the
+// usual case), which spares clearing a table.
+const int32_t* FindPins(const Position& p, int32_t* local) {
+  int cells[2 * KING_DIRECTIONS];
+  int32_t offsets[2 * KING_DIRECTIONS];
+  int n = 0;
+  for (int side : {SELF, ENEMY}) {
+    const int king = p.King[SideIndex(side)];
+    if (king == 0) continue;
+    const uint32_t* other = p.Map(Opponent(side));
+    for (int d = 0; d < KING_DIRECTIONS; ++d) {
+      int c = king - Direction[d];
+      while (p.Ban(c) == EMP) c -= Direction[d];
+      const int code = p.Ban(c);
+      if (code != WALL && (code & side) && (other[c] >> (SLIDE_BIT + d) & 1)) {
+        cells[n] = c;
+        offsets[n++] = Direction[d];
+      }
+    }
+  }
+  if (n == 0) return NoPins;
+  std::memset(local, 0, sizeof(PinTable));
+  for (int i = 0; i < n; ++i) local[cells[i]] = offsets[i];
+  return local;
+}
 
 }  // namespace
 
@@ -285,7 +417,8 @@ void ComputePins(const Position& p, int32_t* pins) {
       const int c = Scan(p, king, -Direction[d]);
       const int code = p.Ban(c);
       // An own piece with an enemy slider behind it on the same line.
-      if (code != WALL && (code & side) && (other[c] >> (SLIDE_BIT + d) & 1)) pins[c] = Direction[d];
+      if (code != WALL && (code & side) && (other[c] >> (SLIDE_BIT + d) & 1))
+        pins[c] = Direction[d];
     }
   }
 }
@@ -298,21 +431,50 @@ uint32_t AttackersWithPins(const Position& p, int side, int square, const int32_
   return AttackSet(p, side, square, pins, NO_BLOCK, 0);
 }
 
-bool PawnDropMates(Position& p, int side, int square, const int32_t* pins) {
+bool PawnDropMates(const Position& p, int side, int square, const int32_t* pins) {
   PinTable local;
-  if (!pins) {
-    ComputePins(p, local);
-    pins = local;
-  }
+  if (!pins) pins = FindPins(p, local);
   return DropMates(p, side, square, pins);
+}
+
+int GenerateMovesTowards(const Position& p, int side, int target, Move* list, const int32_t* pins) {
+  PinTable local;
+  if (!pins) pins = FindPins(p, local);
+  Generator g(p, side, pins, list);
+  return g.NormalTowards(target) ? g.Count() : -1;
+}
+
+bool HasLegalMove(const Position& p, int side) {
+  PinTable local;
+  const int32_t* pins = FindPins(p, local);
+  Move first[1];
+  Generator g(p, side, pins, first);
+  g.StopAtFirst();
+  const int king = p.King[SideIndex(side)];
+  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
+  if (w)
+    g.Evasion(w);
+  else
+    g.Normal();
+  return g.Count() > 0;
+}
+
+int CountMoves(const Position& p, int side) {
+  PinTable local;
+  const int32_t* pins = FindPins(p, local);
+  Generator g(p, side, pins, nullptr);
+  const int king = p.King[SideIndex(side)];
+  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
+  if (w)
+    g.Evasion(w);
+  else
+    g.Normal();
+  return g.Count();
 }
 
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins) {
   PinTable local;
-  if (!pins) {
-    ComputePins(p, local);
-    pins = local;
-  }
+  if (!pins) pins = FindPins(p, local);
   Generator g(p, side, pins, list);
   const int king = p.King[SideIndex(side)];
   const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;

@@ -7,9 +7,9 @@
 
 uint64_t Perft(const Position& p, int side, int depth) {
   if (depth <= 0) return 1;
+  if (depth == 1) return static_cast<uint64_t>(CountMoves(p, side));
   MoveList list;
   const int count = GenerateMoves(p, side, list);
-  if (depth == 1) return static_cast<uint64_t>(count);
   uint64_t leaves = 0;
   Position child;
   for (int i = 0; i < count; ++i) {

@@ -157,9 +157,10 @@ int MateAttack(const Position& p, int side, int ply, int depth, Move* work, Move
 
 int MateDefend(const Position& p, int side, int ply, int depth, Move* work) {
   ++MateNodes;
+  // Past the depth only whether the defender can move at all matters.
+  if (ply >= depth + 1) return HasLegalMove(p, side) ? MATE_UNKNOWN : MATE_PROVEN;
   int n = GenerateMoves(p, side, work);
   if (n == 0) return MATE_PROVEN;
-  if (ply >= depth + 1) return MATE_UNKNOWN;
   int result = MATE_PROVEN;
   for (int i = 0; i < n; ++i) {
     Position child = p;
@@ -172,4 +173,6 @@ int MateDefend(const Position& p, int side, int ply, int depth, Move* work) {
   return result;
 }
 
-void ClearMateTable() { std::memset(MateTable, 0, sizeof MateTable); }
+void ClearMateTable() {
+  std::memset(MateTable, 0, sizeof MateTable);
+}

@@ -1,0 +1,113 @@
+// The routines that answer from the board without copying the position or
+// listing every move, against the plain methods they stand for, on random
+// playouts with promotions and full hands.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "eval/exchange.h"
+#include "eval/exchange_lists.h"
+#include "eval_fixture.h"
+#include "position/checks.h"
+#include "position/makemove.h"
+
+namespace {
+
+using namespace eval_test;
+
+const char* const Starts[] = {
+    "lnsgkgsnl/9/ppppppppp/9/9/9/PPPPPPPPP/9/LNSGKGSNL b RBGSNLPrbgsnlp 1",
+    "l4k2l/2+R3g2/p1n1ppsp1/2p+B3p1/1p1P5/4P1P2/PPS2PN1P/2G2S1+r1/LN2K3L w GNPbp 1",
+    "8k/1+P+P1+S1+P2/9/9/9/9/2+p1+s+p+p2/9/4K4 b RBGSNLPrbgsnlp 1",
+};
+
+// The capture line on a copy, each capture made on it.
+int32_t ModelLine(Position& copy, int side, Move* own, int ownCount, Move* other, int otherCount) {
+  const int32_t m0 = copy.material;
+  int i = 0;
+  while (i < ownCount && !MoveFits(copy, own[i])) ++i;
+  if (i == ownCount) return m0;
+  Move m = own[i];
+  for (int k = i; k > 0; --k) own[k] = own[k - 1];
+  own[0] = m;
+  m.capture = copy.Ban(m.to);
+  MakeMove(copy, side, m);
+  const int32_t v = ModelLine(copy, Opponent(side), other, otherCount, own + 1, ownCount - 1);
+  return side == SELF ? std::max(v, m0) : std::min(v, m0);
+}
+
+int32_t ModelExchange(const Position& p, int sq) {
+  const int x = p.Ban(sq);
+  if (x == EMP || x == WALL) return 0;
+  if ((x & SELF) && p.Map(ENEMY)[sq] == 0) return 0;
+  if ((x & ENEMY) && p.Map(SELF)[sq] == 0) return 0;
+  AttackerLists l;
+  CollectAttackers(p, sq, l);
+  Position copy = p;
+  if ((x & ENEMY) && l.selfCount > 0)
+    return ModelLine(copy, SELF, l.self, l.selfCount, l.enemy, l.enemyCount) - p.material;
+  if ((x & SELF) && l.enemyCount > 0)
+    return p.material - ModelLine(copy, ENEMY, l.enemy, l.enemyCount, l.self, l.selfCount);
+  return 0;
+}
+
+// The generated moves after which side's map shows the other king attacked.
+int ModelChecks(const Position& p, int side, Move* list) {
+  const int n = GenerateMoves(p, side, list);
+  int kept = 0;
+  for (int i = 0; i < n; ++i) {
+    Position copy = p;
+    MakeMove(copy, side, list[i]);
+    if (CheckWord(copy, side)) list[kept++] = list[i];
+  }
+  return kept;
+}
+
+bool SameMoves(const Move* a, const Move* b, int n) {
+  for (int i = 0; i < n; ++i)
+    if (a[i].from != b[i].from || a[i].to != b[i].to || a[i].piece != b[i].piece ||
+        a[i].capture != b[i].capture)
+      return false;
+  return true;
+}
+
+TEST(CopyMakeModel, ExchangeChecksAndMobilityMatchOnPlayouts) {
+  std::mt19937 rng(2718);
+  long squares = 0, checks = 0;
+  for (int game = 0; game < 60; ++game) {
+    int side = SELF;
+    EvalState e = FromSfen(Starts[game % 3], &side);
+    for (int ply = 0; ply < 120; ++ply) {
+      const std::string where = FormatSfen(e.pos, side);
+      for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) {
+        if (!IsSquare(sq)) continue;
+        ASSERT_EQ(ExchangeValue(e.pos, sq), ModelExchange(e.pos, sq))
+            << "on " << FormatUsiSquare(sq) << " in " << where;
+        ++squares;
+      }
+      // Both sides: the side not to move may already attack the king.
+      for (int s : {side, Opponent(side)}) {
+        Move got[MAX_MOVES], want[MAX_MOVES];
+        const int n = CheckingMoves(e.pos, s, got);
+        ASSERT_EQ(n, ModelChecks(e.pos, s, want)) << "checks of " << s << " in " << where;
+        ASSERT_TRUE(SameMoves(got, want, n)) << "checks of " << s << " in " << where;
+        checks += n;
+        const int all = GenerateMoves(e.pos, s, want);
+        ASSERT_EQ(CountMoves(e.pos, s), all) << s << " in " << where;
+        ASSERT_EQ(HasLegalMove(e.pos, s), all > 0) << s << " in " << where;
+      }
+      Move list[MAX_MOVES];
+      const int n = GenerateMoves(e.pos, side, list);
+      if (n == 0) break;
+      Move m = list[rng() % n];
+      const int k = KindOf(m.piece);
+      if (!IsDrop(m) && k >= FU && k <= HI && k != KI && rng() % 3 == 0) m.promote = 1;
+      MakeMoveEval(e, side, m);
+      side = Opponent(side);
+    }
+  }
+  EXPECT_GT(squares, 300000);
+  EXPECT_GT(checks, 20000);
+}
+
+}  // namespace
