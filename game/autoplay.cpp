@@ -15,8 +15,8 @@ std::string AutoPlayer::NextLine(const GameState& game) {
   if ((mustBuy && buysThisTurn_ < 3) || (ply != lastBuyPly_ && rng_() % 4 == 0)) {
     lastBuyPly_ = ply;
     ++buysThisTurn_;
-    std::vector<int> kinds = mustBuy ? game.DropKindsThatHelp()
-                                     : std::vector<int>{FU, KY, KE, GI, KI, KA, HI};
+    std::vector<int> kinds =
+        mustBuy ? game.DropKindsThatHelp() : std::vector<int>{FU, KY, KE, GI, KI, KA, HI};
     std::vector<std::string> offers;
     for (int kind : kinds)
       for (int a = 0; a <= std::min(9, game.Points(1)); ++a)

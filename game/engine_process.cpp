@@ -157,8 +157,10 @@ bool EngineProcess::Running() {
   int st = 0;
   pid_t r = waitpid(pid_, &st, WNOHANG);
   if (r == 0) return true;
-  if (r == pid_) status_ = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  else status_ = -1;
+  if (r == pid_)
+    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  else
+    status_ = -1;
   ended_ = true;
   return false;
 }
@@ -166,7 +168,8 @@ bool EngineProcess::Running() {
 void EngineProcess::Stop() {
   if (!Running()) return;
   kill(pid_, SIGTERM);
-  for (int i = 0; i < 500 && Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  for (int i = 0; i < 500 && Running(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   if (Running()) {
     kill(pid_, SIGKILL);
     int st = 0;

@@ -5,11 +5,11 @@
 #include <string>
 
 struct GameTree {
-  std::string root;      // folder of the game program
-  std::string data;      // root/data: the engine and its working folder
-  std::string turns;     // root/save_data: the turn files
-  std::string saves;     // root/savedata: the player's saved data
-  std::string engine;    // data/Mirqmind (Mirqmind.exe on Windows)
+  std::string root;    // folder of the game program
+  std::string data;    // root/data: the engine and its working folder
+  std::string turns;   // root/save_data: the turn files
+  std::string saves;   // root/savedata: the player's saved data
+  std::string engine;  // data/Mirqmind (Mirqmind.exe on Windows)
 };
 
 // The folder that holds the running executable; argv0 is the fallback when

@@ -15,8 +15,9 @@ const char* const kCauseTexts[] = {
 std::string SystemText(DWORD error) {
   LPSTR buffer = nullptr;
   DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
-      error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer),
+      0, nullptr);
   std::string text;
   if (length > 0 && buffer != nullptr) text.assign(buffer, length);
   if (buffer != nullptr) LocalFree(buffer);
@@ -53,7 +54,8 @@ bool CFileEx::Open(LPCSTR path, DWORD disposition, DWORD access, DWORD sharing,
     m_open = FALSE;
   }
   if (path == nullptr || lstrlenA(path) >= MAX_PATH) return false;
-  HANDLE file = CreateFileA(path, access, sharing, security, disposition, FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE file =
+      CreateFileA(path, access, sharing, security, disposition, FILE_FLAG_OVERLAPPED, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     m_file = nullptr;
@@ -89,12 +91,17 @@ void CFileEx::Seek(int64_t offset, DWORD origin) {
   if (GetLength() < offset) return;
   LARGE_INTEGER distance;
   distance.QuadPart = offset;
-  if (!SetFilePointerEx(m_file, distance, nullptr, origin)) Raise(GetLastError(), CFileExException::kSuccess);
+  if (!SetFilePointerEx(m_file, distance, nullptr, origin))
+    Raise(GetLastError(), CFileExException::kSuccess);
 }
 
-DWORD CFileEx::Read(LPVOID buffer, DWORD count) { return Transfer(buffer, count, false); }
+DWORD CFileEx::Read(LPVOID buffer, DWORD count) {
+  return Transfer(buffer, count, false);
+}
 
-DWORD CFileEx::Write(LPCVOID buffer, DWORD count) { return Transfer(const_cast<LPVOID>(buffer), count, true); }
+DWORD CFileEx::Write(LPCVOID buffer, DWORD count) {
+  return Transfer(const_cast<LPVOID>(buffer), count, true);
+}
 
 DWORD CFileEx::Transfer(LPVOID buffer, DWORD count, bool write) {
   if (!m_open) {

@@ -41,7 +41,8 @@ class CFileEx {
   BOOL IsOpen() const { return m_open; }
   const char* GetPath() const { return m_path; }
 
-  bool Open(LPCSTR path, DWORD disposition, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security);
+  bool Open(LPCSTR path, DWORD disposition, DWORD access, DWORD sharing,
+            LPSECURITY_ATTRIBUTES security);
   int64_t GetLength();
   void Seek(int64_t offset, DWORD origin);
   DWORD Read(LPVOID buffer, DWORD count);

@@ -25,11 +25,12 @@ class CFileFinder {
 
   // Appends the full paths of the matching entries to result; returns how
   // many were appended, or one of the negative List results.
-  int List(std::vector<std::string>& result, const std::string& pattern, int filter, bool recursive);
+  int List(std::vector<std::string>& result, const std::string& pattern, int filter,
+           bool recursive);
 
  private:
-  int Enumerate(std::vector<std::string>& result, const std::string& folder, const std::string& pattern,
-                int filter, bool recursive);
+  int Enumerate(std::vector<std::string>& result, const std::string& folder,
+                const std::string& pattern, int filter, bool recursive);
 
   std::string m_folder;
 };

@@ -4,7 +4,11 @@
 #include "platform/win32.h"
 
 #ifdef _WIN32
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunMirqgate(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return RunMirqgate();
+}
 #else
-int main() { return RunMirqgate(); }
+int main() {
+  return RunMirqgate();
+}
 #endif

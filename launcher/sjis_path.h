@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <string>
 
-inline bool IsSjisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+inline bool IsSjisLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Index of the last "\" that is a separator, or npos.
 inline size_t FindLastSeparator(const std::string& path) {

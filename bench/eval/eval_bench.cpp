@@ -111,7 +111,8 @@ void BM_OrderMoves(benchmark::State& state) {
     if (++i == ps.size()) i = 0;
   }
   state.SetItemsProcessed(state.iterations());
-  state.counters["moves_per_call"] = benchmark::Counter(static_cast<double>(moves) / state.iterations());
+  state.counters["moves_per_call"] =
+      benchmark::Counter(static_cast<double>(moves) / state.iterations());
 }
 BENCHMARK(BM_OrderMoves);
 

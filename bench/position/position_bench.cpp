@@ -48,13 +48,18 @@ void RunPerft(benchmark::State& state, const Position& p) {
     benchmark::DoNotOptimize(n);
     leaves += n;
   }
-  state.counters["leaves"] = benchmark::Counter(static_cast<double>(leaves), benchmark::Counter::kIsRate);
+  state.counters["leaves"] =
+      benchmark::Counter(static_cast<double>(leaves), benchmark::Counter::kIsRate);
 }
 
-void BM_PerftStart(benchmark::State& state) { RunPerft(state, MakePosition(StartDiagram, false)); }
+void BM_PerftStart(benchmark::State& state) {
+  RunPerft(state, MakePosition(StartDiagram, false));
+}
 BENCHMARK(BM_PerftStart)->Arg(5)->Unit(benchmark::kMillisecond);
 
-void BM_PerftMiddle(benchmark::State& state) { RunPerft(state, MakePosition(kMiddleDiagram, true)); }
+void BM_PerftMiddle(benchmark::State& state) {
+  RunPerft(state, MakePosition(kMiddleDiagram, true));
+}
 BENCHMARK(BM_PerftMiddle)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 
 void BM_GenerateMiddle(benchmark::State& state) {
@@ -66,7 +71,8 @@ void BM_GenerateMiddle(benchmark::State& state) {
     benchmark::DoNotOptimize(list);
     moves += n;
   }
-  state.counters["moves"] = benchmark::Counter(static_cast<double>(moves), benchmark::Counter::kIsRate);
+  state.counters["moves"] =
+      benchmark::Counter(static_cast<double>(moves), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GenerateMiddle);
 

@@ -99,7 +99,8 @@ void BM_IdlePolling(benchmark::State& state) {
     auto w0 = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(1));
     cpuMs += 1000.0 * (std::clock() - c0) / CLOCKS_PER_SEC;
-    wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count();
+    wallMs +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count();
   }
   state.counters["cpu_ms_per_s"] = 1000.0 * cpuMs / wallMs;
   // A line with one number ends the game.

@@ -1,5 +1,7 @@
 // Unpacking a package the size of the shipped one (121 entries, 13 MB)
 // against a plain recursive copy of the same tree with "cp -r".
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -7,8 +9,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include <benchmark/benchmark.h>
 
 #include "pack_writer.h"
 #include "package.h"
@@ -43,11 +43,16 @@ std::vector<PackItem> MakeItems() {
   std::vector<PackItem> items;
   for (int i = 0; i < kEntries; ++i) {
     PackItem item;
-    if (i == 0) item.name = "\\Mirq.exe";
-    else if (i == 1) item.name = "\\data\\Mirqmind.exe";
-    else if (i < 8) item.name = "\\save_data\\turn" + std::to_string(i) + ".mvdf";
-    else if (i == 8) item.name = "\\start.mirq";
-    else item.name = "\\media\\set" + std::to_string(i % 6) + "\\file" + std::to_string(i) + ".msdf";
+    if (i == 0)
+      item.name = "\\Mirq.exe";
+    else if (i == 1)
+      item.name = "\\data\\Mirqmind.exe";
+    else if (i < 8)
+      item.name = "\\save_data\\turn" + std::to_string(i) + ".mvdf";
+    else if (i == 8)
+      item.name = "\\start.mirq";
+    else
+      item.name = "\\media\\set" + std::to_string(i % 6) + "\\file" + std::to_string(i) + ".msdf";
     uint64_t size = i == 8 ? 0 : kTotalBytes * weights[i] / sum;
     item.content.resize(size);
     for (char& c : item.content) c = static_cast<char>(random());
@@ -57,7 +62,8 @@ std::vector<PackItem> MakeItems() {
 }
 
 void Prepare() {
-  g_root = fs::temp_directory_path() / ("mirq-unpack-bench-" + std::to_string(std::random_device()() % 100000));
+  g_root = fs::temp_directory_path() /
+           ("mirq-unpack-bench-" + std::to_string(std::random_device()() % 100000));
   fs::remove_all(g_root);
   fs::create_directories(g_root / "source");
   std::vector<PackItem> items = MakeItems();
@@ -69,7 +75,8 @@ void Prepare() {
     std::ofstream(g_root / "source" / relative, std::ios::binary) << item.content;
   }
   std::string package, packed, error;
-  if (!BuildPackage(items, package, error) || !BuildPackedLauncher("IMAGE", package, packed, error) ||
+  if (!BuildPackage(items, package, error) ||
+      !BuildPackedLauncher("IMAGE", package, packed, error) ||
       !WriteWholeFile(g_root / "package.mpk", package, error) ||
       !WriteWholeFile(g_root / "packed.bin", packed, error)) {
     std::fprintf(stderr, "cannot prepare the bench: %s\n", error.c_str());

@@ -3,7 +3,7 @@
 
 #include "position/types.h"
 
-constexpr int BOOK_RECORD_BYTES = 512;   // 256 two-byte entries
+constexpr int BOOK_RECORD_BYTES = 512;  // 256 two-byte entries
 constexpr int BOOK_RECORD_ENTRIES = 256;
 
 // One node per book file, chained by next.

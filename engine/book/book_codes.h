@@ -8,8 +8,14 @@
 constexpr int BOOK_SQUARE_CODES = 81;
 constexpr int BOOK_OFFSET = 100;  // promotion mark / drop mark
 
-inline constexpr int SquareOfBookCode(int n) { return MakeSquare((n - 1) % 9 + 1, (n + 8) / 9); }
-inline constexpr int BookCodeOfSquare(int sq) { return 9 * (RankOf(sq) - 1) + FileOf(sq); }
+inline constexpr int SquareOfBookCode(int n) {
+  return MakeSquare((n - 1) % 9 + 1, (n + 8) / 9);
+}
+inline constexpr int BookCodeOfSquare(int sq) {
+  return 9 * (RankOf(sq) - 1) + FileOf(sq);
+}
 
 // An entry whose destination byte is 0 or 0xFF ends the line.
-inline constexpr bool EndsLine(uint8_t dest) { return dest == 0 || dest == 0xFF; }
+inline constexpr bool EndsLine(uint8_t dest) {
+  return dest == 0 || dest == 0xFF;
+}

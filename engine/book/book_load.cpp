@@ -35,8 +35,7 @@ void LoadBookFile(OpeningBook* node, const char* name) {
   }
   // Zero-filled, so a short final piece reads as a line that ends where
   // the file ends.
-  auto* records =
-      static_cast<uint8_t(*)[BOOK_RECORD_BYTES]>(std::calloc(count, BOOK_RECORD_BYTES));
+  auto* records = static_cast<uint8_t(*)[BOOK_RECORD_BYTES]>(std::calloc(count, BOOK_RECORD_BYTES));
   if (!records) {
     std::fclose(f);
     return;

@@ -65,14 +65,22 @@ bool CheckPurchase(const char* line) {
   bool anyThree = a >= 3 || b >= 3 || c >= 3;
   bool eachOne = a >= 1 && b >= 1 && c >= 1;
   switch (digit[0]) {
-    case FU: return sum == 1;
-    case KY: return sum == 2;
-    case KE: return a == 1 && b == 1 && c == 1;
-    case GI: return eachOne && sum == 4;
-    case KI: return sum == 4 && anyThree;
-    case KA: return eachOne && sum == 7;
-    case HI: return sum == 7 && anyThree;
-    default: return false;
+    case FU:
+      return sum == 1;
+    case KY:
+      return sum == 2;
+    case KE:
+      return a == 1 && b == 1 && c == 1;
+    case GI:
+      return eachOne && sum == 4;
+    case KI:
+      return sum == 4 && anyThree;
+    case KA:
+      return eachOne && sum == 7;
+    case HI:
+      return sum == 7 && anyThree;
+    default:
+      return false;
   }
 }
 

@@ -4,7 +4,7 @@
 
 #include "position/types.h"
 
-constexpr int POINT_KINDS = 3;       // kinds 1..3 (red, green, blue)
+constexpr int POINT_KINDS = 3;  // kinds 1..3 (red, green, blue)
 constexpr int POINTS_PER_KIND = 27;
 
 // PointGrid[file][rank], files and ranks 1..9: 0 (no point) or kind 1..3.

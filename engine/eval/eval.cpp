@@ -23,8 +23,12 @@ constexpr int ENEMY_ZONE_FIRST_RANK = 6;
 constexpr int PHASE_MAX = 16;
 constexpr int PHASE_POINTS = 200;
 
-int32_t& OwnPhase(EvalState& e, int side) { return side == SELF ? e.PhaseSelf : e.PhaseEnemy; }
-int32_t& TableTotal(EvalState& e, int side) { return side == SELF ? e.TableSelf : e.TableEnemy; }
+int32_t& OwnPhase(EvalState& e, int side) {
+  return side == SELF ? e.PhaseSelf : e.PhaseEnemy;
+}
+int32_t& TableTotal(EvalState& e, int side) {
+  return side == SELF ? e.TableSelf : e.TableEnemy;
+}
 
 // Adds sign times the king-sum contributions of guard code on square sq,
 // measured against the king squares given.
@@ -48,7 +52,9 @@ void BoardPhaseTerms(int code, int r, int32_t& self, int32_t& enemy) {
   if (r >= ENEMY_ZONE_FIRST_RANK) enemy = (code & ENEMY) ? PhaseAttacker[k] : PhaseDefender[k];
 }
 
-int ClampPhase(int32_t p) { return p < 0 ? 0 : (p > PHASE_MAX ? PHASE_MAX : p); }
+int ClampPhase(int32_t p) {
+  return p < 0 ? 0 : (p > PHASE_MAX ? PHASE_MAX : p);
+}
 
 // A bishop or rook square for castle selection: 1 when the piece is only in
 // hand (one in hand and none found, or both in hand).
@@ -136,8 +142,10 @@ void RecomputeTableTotals(EvalState& e) {
     for (int r = 1; r <= 9; ++r) {
       int sq = MakeSquare(f, r);
       int code = e.pos.Ban(sq);
-      if (code & SELF) e.TableSelf += SquareTable[code][sq];
-      else if (code & ENEMY) e.TableEnemy += SquareTable[code][sq];
+      if (code & SELF)
+        e.TableSelf += SquareTable[code][sq];
+      else if (code & ENEMY)
+        e.TableEnemy += SquareTable[code][sq];
     }
 }
 
@@ -180,13 +188,27 @@ void SelectCastleTables(EvalState& e) {
         int mirrored = DiagramIndex(MakeSquare(10 - f, 10 - r));
         int32_t v;
         switch (code) {
-          case SGI: v = CastleTable[CASTLE_SILVER][st].v[own]; break;
-          case SKI: v = CastleTable[CASTLE_GOLD][st].v[own]; break;
-          case SOU: v = CastleTable[CASTLE_KING][st].v[own]; break;
-          case EGI: v = -CastleTable[CASTLE_SILVER][et].v[mirrored]; break;
-          case EKI: v = -CastleTable[CASTLE_GOLD][et].v[mirrored]; break;
-          case EOU: v = -CastleTable[CASTLE_KING][et].v[mirrored]; break;
-          default: v = RankTable[code][r]; break;
+          case SGI:
+            v = CastleTable[CASTLE_SILVER][st].v[own];
+            break;
+          case SKI:
+            v = CastleTable[CASTLE_GOLD][st].v[own];
+            break;
+          case SOU:
+            v = CastleTable[CASTLE_KING][st].v[own];
+            break;
+          case EGI:
+            v = -CastleTable[CASTLE_SILVER][et].v[mirrored];
+            break;
+          case EKI:
+            v = -CastleTable[CASTLE_GOLD][et].v[mirrored];
+            break;
+          case EOU:
+            v = -CastleTable[CASTLE_KING][et].v[mirrored];
+            break;
+          default:
+            v = RankTable[code][r];
+            break;
         }
         SquareTable[code][sq] = v;
       }

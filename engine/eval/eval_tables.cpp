@@ -19,6 +19,7 @@ struct RankRow {
 };
 
 // The ENEMY rows are the SELF rows negated at the mirrored rank.
+// clang-format off
 constexpr RankRow RankRows[] = {
     {SFU, {0, 15, 15, 15, 3, 1, 0, 0, 0}},
     {SKY, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
@@ -27,6 +28,7 @@ constexpr RankRow RankRows[] = {
     {EKY, {-9, -8, -7, -6, -5, -4, -3, -2, -1}},
     {EHI, {0, 0, 5, 0, 0, 0, -10, -10, -10}},
 };
+// clang-format on
 
 struct RankTableData {
   int32_t v[64][10];
@@ -58,6 +60,7 @@ constexpr CastleGrid Castle(std::initializer_list<CastleEntry> entries) {
 
 const int32_t (&RankTable)[64][10] = RankData.v;
 
+// clang-format off
 const CastleGrid CastleTable[3][CASTLE_TYPES] = {{
     // silver 0
     Castle({{0x86, -7}, {0x26, 7}, {0x87, 7}, {0x77, -8}, {0x67, -7}, {0x57, 10}, {0x37, 10}, {0x27, 6},
@@ -125,9 +128,11 @@ const CastleGrid CastleTable[3][CASTLE_TYPES] = {{
     Castle({{0x97, -3}, {0x87, -4}, {0x77, -3}, {0x98, 6}, {0x88, 8}, {0x78, 0}, {0x68, -4}, {0x99, 10},
             {0x89, 6}, {0x79, -4}, {0x69, -6}, {0x59, -7}}),
 }};
+// clang-format on
 
 // [rank offset + 8][file distance]; rank offset = guard rank - king rank
 // as seen by SELF.
+// clang-format off
 const int32_t KingDefenceTable[17][9] = {
     {-50, -50, -50, -50, -50, -50, -50, -50, -50},  // -8
     {-44, -48, -50, -50, -50, -50, -50, -50, -50},  // -7
@@ -147,7 +152,9 @@ const int32_t KingDefenceTable[17][9] = {
     {-50, -50, -50, -50, -50, -50, -50, -50, -50},  // +7
     {-50, -50, -50, -50, -50, -50, -50, -50, -50},  // +8
 };
+// clang-format on
 
+// clang-format off
 const int32_t KingAttackTable[17][9] = {
     {-50, -50, -50, -50, -50, -50, -50, -50, -50},  // -8
     {-50, -50, -50, -50, -50, -50, -50, -50, -50},  // -7
@@ -167,3 +174,4 @@ const int32_t KingAttackTable[17][9] = {
     {-50, -50, -50, -50, -50, -50, -50, -50, -50},  // +7
     {-50, -50, -50, -50, -50, -50, -50, -50, -50},  // +8
 };
+// clang-format on

@@ -7,7 +7,7 @@
 // Phase weights by kind 0..15 (code & 15, promotion kept).
 extern const int32_t PhaseAttacker[16];
 extern const int32_t PhaseDefender[16];
-extern const int32_t PhaseHand[16];   // kinds 1..7 only
+extern const int32_t PhaseHand[16];  // kinds 1..7 only
 
 // Rank values by piece code and rank 1..9 (index 0 unused).
 extern const int32_t (&RankTable)[64][10];

@@ -6,6 +6,8 @@
 
 #include "position/types.h"
 
+// Tables of cases, one piece code a line.
+// clang-format off
 constexpr uint16_t DirBits(int a) { return static_cast<uint16_t>(1u << a); }
 
 // Bit d set when the code steps one square in direction d.
@@ -98,3 +100,4 @@ inline bool MayPromote(int side, const Move& m) {
 
 // Lowest set bit of a nonzero word.
 inline int LowestBit(uint32_t w) { return __builtin_ctz(w); }
+// clang-format on

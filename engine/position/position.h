@@ -22,7 +22,9 @@ int Scan(const Position& p, int square, int offset);
 int Distance(int a, int b);
 
 // Byte index of a square in diagram order.
-inline constexpr int DiagramIndex(int sq) { return 9 * (RankOf(sq) - 1) + (9 - FileOf(sq)); }
+inline constexpr int DiagramIndex(int sq) {
+  return 9 * (RankOf(sq) - 1) + (9 - FileOf(sq));
+}
 
 // The variant's start position in diagram order (no rook, no bishop).
 extern const uint8_t StartDiagram[81];

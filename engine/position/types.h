@@ -11,12 +11,17 @@
 constexpr int SELF = 16;   // first player (the human), moves toward rank 1
 constexpr int ENEMY = 32;  // second player (the engine), moves toward rank 9
 
-inline constexpr int Opponent(int side) { return side ^ 48; }
+inline constexpr int Opponent(int side) {
+  return side ^ 48;
+}
 // Index 0 for SELF, 1 for ENEMY (attack maps, king squares).
-inline constexpr int SideIndex(int side) { return side >> 5; }
+inline constexpr int SideIndex(int side) {
+  return side >> 5;
+}
 
 // --- Piece codes ------------------------------------------------------------
 // code = side | kind; kinds 1..8 pawn..king, promotion adds 8.
+// clang-format off
 enum PieceCode : int {
   EMP = 0,
   SFU = 17, SKY, SKE, SGI, SKI, SKA, SHI, SOU, STO, SNY, SNK, SNG,
@@ -25,25 +30,34 @@ enum PieceCode : int {
   EUM = 46, ERY = 47,
   WALL = 48
 };
+// clang-format on
 
 // Piece kinds as used for drops, purchases and hands.
 enum PieceKind : int { FU = 1, KY, KE, GI, KI, KA, HI, OU };
 
-constexpr int PROMOTED = 8;        // promotion bit of a code
-constexpr int KIND_MASK = 0xC7;    // code & KIND_MASK: the kind as it enters a hand
+constexpr int PROMOTED = 8;      // promotion bit of a code
+constexpr int KIND_MASK = 0xC7;  // code & KIND_MASK: the kind as it enters a hand
 
-inline constexpr int KindOf(int code) { return code & 15; }
+inline constexpr int KindOf(int code) {
+  return code & 15;
+}
 
 // --- Squares ----------------------------------------------------------------
 // square = 16 * file + rank, files and ranks 1..9: squares 0x11..0x99.
-constexpr int CELL_COUNT = 176;    // cells 0..175 of the board and attack maps
-constexpr int GUARD_CELLS = 16;    // wall cells in front of cell 0
+constexpr int CELL_COUNT = 176;  // cells 0..175 of the board and attack maps
+constexpr int GUARD_CELLS = 16;  // wall cells in front of cell 0
 constexpr int SQ_MIN = 0x11;
 constexpr int SQ_MAX = 0x99;
 
-inline constexpr int MakeSquare(int file, int rank) { return 16 * file + rank; }
-inline constexpr int FileOf(int sq) { return sq >> 4; }
-inline constexpr int RankOf(int sq) { return sq & 15; }
+inline constexpr int MakeSquare(int file, int rank) {
+  return 16 * file + rank;
+}
+inline constexpr int FileOf(int sq) {
+  return sq >> 4;
+}
+inline constexpr int RankOf(int sq) {
+  return sq & 15;
+}
 inline constexpr bool IsSquare(int c) {
   return c >= SQ_MIN && c <= SQ_MAX && FileOf(c) >= 1 && RankOf(c) >= 1 && RankOf(c) <= 9;
 }
@@ -58,9 +72,9 @@ constexpr int SLIDE_BIT = 16;
 extern const int Direction[DIRECTIONS];  // +17 +1 -15 +16 -16 +15 -1 -17 +14 -18 +18 -14
 
 // --- Limits -----------------------------------------------------------------
-constexpr int MAX_MOVES = 600;     // room of every move list
-constexpr int MAX_PLY = 32;        // search plies
-constexpr int HAND_MAX = 18;       // hand keys exist for counts 0..18
+constexpr int MAX_MOVES = 600;  // room of every move list
+constexpr int MAX_PLY = 32;     // search plies
+constexpr int HAND_MAX = 18;    // hand keys exist for counts 0..18
 // The game ends before ply 1000; the histories also hold the plies the
 // deepest search can reach from there.
 constexpr int GAME_PLY_LIMIT = 1000;
@@ -71,16 +85,20 @@ constexpr int HISTORY_SIZE = GAME_PLY_LIMIT + 2 * MAX_PLY + 8;
 struct Move {
   uint8_t from;
   uint8_t to;
-  uint8_t piece;     // code before the move (unpromoted when promoting); dropped code for a drop
-  uint8_t capture;   // code on the destination before the move, EMP if none
-  uint8_t promote;   // 1 if the piece promotes on arrival
-  uint8_t spare;     // always 0
-  int16_t score;     // ordering score, 0 from the generators
+  uint8_t piece;    // code before the move (unpromoted when promoting); dropped code for a drop
+  uint8_t capture;  // code on the destination before the move, EMP if none
+  uint8_t promote;  // 1 if the piece promotes on arrival
+  uint8_t spare;    // always 0
+  int16_t score;    // ordering score, 0 from the generators
 };
 static_assert(sizeof(Move) == 8, "Move is 8 bytes");
 
-inline bool IsEmptyMove(const Move& m) { return m.from == 0 && m.to == 0; }
-inline bool IsDrop(const Move& m) { return m.from <= 16; }
+inline bool IsEmptyMove(const Move& m) {
+  return m.from == 0 && m.to == 0;
+}
+inline bool IsDrop(const Move& m) {
+  return m.from <= 16;
+}
 
 // --- Keys -------------------------------------------------------------------
 // A 64-bit key; in memory the low 32-bit half comes first (little-endian).

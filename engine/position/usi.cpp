@@ -22,16 +22,26 @@ int KindOfLetter(char c) {
   return (c != '\0' && at != nullptr) ? int(at - KIND_LETTERS) + 1 : 0;
 }
 
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char ToUpper(char c) { return IsLower(c) ? char(c - 'a' + 'A') : c; }
-char ToLower(char c) { return IsUpper(c) ? char(c - 'A' + 'a') : c; }
+bool IsUpper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+bool IsLower(char c) {
+  return c >= 'a' && c <= 'z';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+char ToUpper(char c) {
+  return IsLower(c) ? char(c - 'a' + 'A') : c;
+}
+char ToLower(char c) {
+  return IsUpper(c) ? char(c - 'A' + 'a') : c;
+}
 
 // Name of a kind 1..15 for messages.
 const char* KindWord(int kind) {
-  static const char* const words[] = {"piece", "pawn", "lance", "knight", "silver", "gold",
-                                      "bishop", "rook", "king"};
+  static const char* const words[] = {"piece", "pawn",   "lance", "knight", "silver",
+                                      "gold",  "bishop", "rook",  "king"};
   if (kind > OU) return "promoted piece";
   return words[kind >= 0 ? kind : 0];
 }
@@ -94,7 +104,8 @@ bool ParseRank(const std::string& text, int rank, uint8_t diagram[81], int& file
       return false;
     }
     int side = IsUpper(c) ? SELF : ENEMY;
-    diagram[DiagramIndex(MakeSquare(file, rank))] = uint8_t(side | kind | (promoted ? PROMOTED : 0));
+    diagram[DiagramIndex(MakeSquare(file, rank))] =
+        uint8_t(side | kind | (promoted ? PROMOTED : 0));
     promoted = false;
     --file;
   }

@@ -4,16 +4,16 @@
 #include "position/types.h"
 
 // Results, from the attacker's view.
-constexpr int MATE_PROVEN = 1;    // a mate by checks exists
-constexpr int MATE_UNKNOWN = 0;   // not resolved within the depth
-constexpr int MATE_NONE = -1;     // every line of checks runs out of checks
+constexpr int MATE_PROVEN = 1;   // a mate by checks exists
+constexpr int MATE_UNKNOWN = 0;  // not resolved within the depth
+constexpr int MATE_NONE = -1;    // every line of checks runs out of checks
 
 constexpr int MATE_BITS = 20;
 constexpr int MATE_SIZE = 1 << MATE_BITS;
 constexpr uint32_t MATE_MASK = MATE_SIZE - 1;
-constexpr int MATE_PROBES = 9;          // slots tried per key
-constexpr uint32_t MATE_STRIDE = 95325; // distance between them
-constexpr int MATE_WORK_MOVES = 10000;  // shared move area of one mate search
+constexpr int MATE_PROBES = 9;           // slots tried per key
+constexpr uint32_t MATE_STRIDE = 95325;  // distance between them
+constexpr int MATE_WORK_MOVES = 10000;   // shared move area of one mate search
 
 // Hand mask: one bit field per kind; a count n sets a run of low bits of
 // its field, so hand A <= hand B kind by kind exactly when A & B == A.

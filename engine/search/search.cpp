@@ -70,8 +70,8 @@ void SearchMove(Node& n, const Move& m, int32_t bound) {
     const Move& prev = CurrentLine[n.ply - 1];
     if (prev.score < 0 && m.to == prev.to && v <= bound &&
         n.limit + RECAPTURE_EXTENSION < MAX_PLY) {
-      v = -Search(n.pv, opp, n.child, -n.beta, childBeta, n.ply + 1,
-                  n.limit + RECAPTURE_EXTENSION, true);
+      v = -Search(n.pv, opp, n.child, -n.beta, childBeta, n.ply + 1, n.limit + RECAPTURE_EXTENSION,
+                  true);
     }
   }
   if (v > n.best) {

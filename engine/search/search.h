@@ -7,16 +7,17 @@
 constexpr int PV_SIZE = 32;  // PvTable is PV_SIZE x PV_SIZE moves (the 1024-move buffer)
 
 // Special values, from the view of the side to move.
-constexpr int32_t VALUE_START = -1000000;     // a node's best before any move
-constexpr int32_t VALUE_MATE = 1000000;       // the mate search proved a mate (plies 0 and 1)
-constexpr int32_t VALUE_NO_MOVE = -999999;    // no legal move; +999999: the opponent checked perpetually
+constexpr int32_t VALUE_START = -1000000;  // a node's best before any move
+constexpr int32_t VALUE_MATE = 1000000;    // the mate search proved a mate (plies 0 and 1)
+constexpr int32_t VALUE_NO_MOVE =
+    -999999;  // no legal move; +999999: the opponent checked perpetually
 constexpr int32_t VALUE_PERPETUAL = 999999;
-constexpr int32_t VALUE_WINDOW = 999998;      // root window is -VALUE_WINDOW..+VALUE_WINDOW
+constexpr int32_t VALUE_WINDOW = 999998;  // root window is -VALUE_WINDOW..+VALUE_WINDOW
 
-constexpr int ROOT_DEPTH = 4;                 // SelectMove deepens to this limit
-constexpr int MATE_DEPTH_IN_SEARCH = 7;       // mate search depth at plies 0 and 1
-constexpr int WIDTH_LIMIT = 31;               // moves searched from the full list
-constexpr int SCORE_CUT = -100;               // ordering score below which moves are skipped
+constexpr int ROOT_DEPTH = 4;            // SelectMove deepens to this limit
+constexpr int MATE_DEPTH_IN_SEARCH = 7;  // mate search depth at plies 0 and 1
+constexpr int WIDTH_LIMIT = 31;          // moves searched from the full list
+constexpr int SCORE_CUT = -100;          // ordering score below which moves are skipped
 constexpr int RECAPTURE_EXTENSION = 2;
 
 // The move being searched at each ply of the current path.

@@ -78,6 +78,7 @@ int HashMoves(const Position& p, int side, const Move& reply, Move* buf) {
 namespace {
 
 // Shift-JIS names of the piece codes, two bytes each.
+// clang-format off
 const char* TraceName(int code) {
   switch (code) {
     case SFU: case EFU: return "\x95\xe0";                    // fu (pawn)
@@ -97,10 +98,11 @@ const char* TraceName(int code) {
     default: return "  ";
   }
 }
+// clang-format on
 
-const char kNari[] = "\x90\xac";         // promotes
-const char kUtsu[] = "\x91\xc5";         // drop
-const char kWideSpace[] = "\x81\x40";    // ideographic space
+const char kNari[] = "\x90\xac";       // promotes
+const char kUtsu[] = "\x91\xc5";       // drop
+const char kWideSpace[] = "\x81\x40";  // ideographic space
 
 }  // namespace
 
@@ -126,4 +128,6 @@ int FormatTraceMove(const Move& m, char* out) {
   return n;
 }
 
-void ClearTranspositionTable() { std::memset(TranspositionTable, 0, sizeof TranspositionTable); }
+void ClearTranspositionTable() {
+  std::memset(TranspositionTable, 0, sizeof TranspositionTable);
+}

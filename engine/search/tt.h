@@ -6,7 +6,7 @@
 #include "position/types.h"
 
 constexpr int TT_BITS = 20;
-constexpr int TT_SIZE = 1 << TT_BITS;       // 1,048,576 slots, one candidate per key
+constexpr int TT_SIZE = 1 << TT_BITS;  // 1,048,576 slots, one candidate per key
 constexpr uint32_t TT_MASK = TT_SIZE - 1;
 
 // Kind of bound a stored value is.
@@ -15,14 +15,14 @@ constexpr int BOUND_LOWER = 1;  // value >= beta
 constexpr int BOUND_UPPER = 2;  // value <= alpha
 
 struct TranspositionEntry {
-  HashKey key;       // Kyokumen of the stored position; 0 in a slot never written
-  Move best;         // move that gave the value when it was above alpha, else empty
-  Move second;       // best move of the previous store of the same position
-  int32_t value;     // from the view of the side to move at the node
-  int32_t bound;     // BOUND_EXACT, BOUND_LOWER or BOUND_UPPER
-  int32_t gamePly;   // the Position's ply at the store
-  int16_t ply;       // distance of the storing node from the search root
-  int16_t depthLeft; // depth limit minus ply of that node
+  HashKey key;        // Kyokumen of the stored position; 0 in a slot never written
+  Move best;          // move that gave the value when it was above alpha, else empty
+  Move second;        // best move of the previous store of the same position
+  int32_t value;      // from the view of the side to move at the node
+  int32_t bound;      // BOUND_EXACT, BOUND_LOWER or BOUND_UPPER
+  int32_t gamePly;    // the Position's ply at the store
+  int16_t ply;        // distance of the storing node from the search root
+  int16_t depthLeft;  // depth limit minus ply of that node
 };
 static_assert(offsetof(TranspositionEntry, best) == 8, "key, then best move");
 static_assert(offsetof(TranspositionEntry, second) == 16, "then second move");

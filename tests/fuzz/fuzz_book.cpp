@@ -56,9 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   OpeningBook book = {nullptr, 0, nullptr};
   LoadBook(&book, names.c_str());
   int records = static_cast<int>((size + BOOK_RECORD_BYTES - 1) / BOOK_RECORD_BYTES);
-  FUZZ_CHECK(book.count == records, "records " + std::to_string(book.count) + " for " + std::to_string(size) + " bytes");
-  FUZZ_CHECK(book.next && book.next->count == 0 && book.next->next && book.next->next->count == records &&
-                 !book.next->next->next,
+  FUZZ_CHECK(book.count == records,
+             "records " + std::to_string(book.count) + " for " + std::to_string(size) + " bytes");
+  FUZZ_CHECK(book.next && book.next->count == 0 && book.next->next &&
+                 book.next->next->count == records && !book.next->next->next,
              "the chain does not follow the names");
 
   // Follow the engine's own book answers while there are any: each must
@@ -77,15 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!m.promote || MayPromote(side, m),
                "the book's answer promotes a piece that cannot promote");
     MakeMove(p, side, m);
-    for (int code = SFU; code <= EHI; ++code) FUZZ_CHECK(p.Motigoma[code] >= 0, "a hand count below zero");
+    for (int code = SFU; code <= EHI; ++code)
+      FUZZ_CHECK(p.Motigoma[code] >= 0, "a hand count below zero");
   }
   Book = OpeningBook{nullptr, 0, nullptr};
   // Plies the records cannot reach, and the last plies a game has.
-  for (int n : {BOOK_RECORD_ENTRIES - 1, BOOK_RECORD_ENTRIES, BOOK_RECORD_ENTRIES + 1, GAME_PLY_LIMIT - 1})
+  for (int n :
+       {BOOK_RECORD_ENTRIES - 1, BOOK_RECORD_ENTRIES, BOOK_RECORD_ENTRIES + 1, GAME_PLY_LIMIT - 1})
     CheckedLookup(book, records, BookStartPosition, n);
   FUZZ_CHECK(LookupBook(&book, BookStartPosition, SELF, p, GAME_PLY_LIMIT, candidates, counts) == 0,
              "a lookup beyond the game's plies");
-  FUZZ_CHECK(LookupBook(&book, BookStartPosition, SELF, p, -1, candidates, counts) == 0, "a lookup at ply -1");
+  FUZZ_CHECK(LookupBook(&book, BookStartPosition, SELF, p, -1, candidates, counts) == 0,
+             "a lookup at ply -1");
 
   ReleaseBook(&book);
   FUZZ_CHECK(!book.records && book.count == 0 && !book.next, "a released book still holds records");

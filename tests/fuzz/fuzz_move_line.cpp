@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   MoveLine m = ScanMoveLine(line);
   FUZZ_CHECK(m.numbers >= 0 && m.numbers <= 2, "field count");
-  FUZZ_CHECK(m.origin >= 0 && m.origin <= 255 && m.dest >= 0 && m.dest <= 255, "field out of range");
+  FUZZ_CHECK(m.origin >= 0 && m.origin <= 255 && m.dest >= 0 && m.dest <= 255,
+             "field out of range");
   if (m.numbers == 2) {
     Move move;
     if (DecodeHumanMove(m, move)) {
@@ -86,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::snprintf(text, sizeof text, "%d%d%d%d", kind, pay[0], pay[1], pay[2]);
     FUZZ_CHECK(CheckPurchase(text), std::string("a found payment is refused: ") + text);
     for (int i = 0; i < POINT_KINDS; ++i)
-      FUZZ_CHECK(pay[i] >= 0 && pay[i] <= held[i], std::string("payment beyond the points held: ") + text);
+      FUZZ_CHECK(pay[i] >= 0 && pay[i] <= held[i],
+                 std::string("payment beyond the points held: ") + text);
   }
   return 0;
 }

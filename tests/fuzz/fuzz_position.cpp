@@ -48,14 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Position again;
   int side = 0;
   FUZZ_CHECK(ParseSfen(sfen, again, side, why), "written SFEN '" + sfen + "' is refused: " + why);
-  FUZZ_CHECK(side == tp.startSide && SamePosition(again, tp.start), "SFEN '" + sfen + "' reads differently");
+  FUZZ_CHECK(side == tp.startSide && SamePosition(again, tp.start),
+             "SFEN '" + sfen + "' reads differently");
 
   Position p = tp.start;
   side = tp.startSide;
   for (const Move& m : tp.moves) {
     std::string text = FormatUsiMove(m);
     Move back;
-    FUZZ_CHECK(ParseUsiMove(p, side, text, true, back, why), "written move '" + text + "' is refused: " + why);
+    FUZZ_CHECK(ParseUsiMove(p, side, text, true, back, why),
+               "written move '" + text + "' is refused: " + why);
     FUZZ_CHECK(std::memcmp(&back, &m, sizeof m) == 0, "move '" + text + "' reads back differently");
     MakeMove(p, side, m);
     side = Opponent(side);

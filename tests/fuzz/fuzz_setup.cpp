@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::set<std::string> kTurnFiles = {"$setup.mvdf",   "$setTe.mvdf",   "$setKoma.mvdf",
-                                          "$points.mvdf",  "$enemyTe.mvdf", "$enemy.mvdf"};
+const std::set<std::string> kTurnFiles = {"$setup.mvdf",  "$setTe.mvdf",   "$setKoma.mvdf",
+                                          "$points.mvdf", "$enemyTe.mvdf", "$enemy.mvdf"};
 
 std::string FirstLine(const std::string& text) {
   std::string line = text.substr(0, text.find('\n'));
@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& name : fuzz::NamesIn(saveData)) fs::remove(saveData / name);
   const char* names[] = {"$setup.mvdf", "$setTe.mvdf", "$setKoma.mvdf"};
   for (size_t i = 0; i < parts.size() && i < 3; ++i)
-    fuzz::WriteFile(saveData / names[i], reinterpret_cast<const uint8_t*>(parts[i].data()), parts[i].size());
+    fuzz::WriteFile(saveData / names[i], reinterpret_cast<const uint8_t*>(parts[i].data()),
+                    parts[i].size());
 
   BeginGame(start, SELF);
   LegalCount = GenerateMoves(Current.pos, SELF, LegalMoves);
@@ -79,23 +80,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool answeredEnemy = written.count("$enemy.mvdf") == 1;
   if (request == '3') {
     if (t == EXIT_UNANSWERED) {
-      FUZZ_CHECK(setup == parts[0] && !answeredEnemy, "a move line the engine stops on got an answer");
+      FUZZ_CHECK(setup == parts[0] && !answeredEnemy,
+                 "a move line the engine stops on got an answer");
     } else {
       FUZZ_CHECK(t == MOVE_CHOSEN || t == REQUEST_ANSWERED, "a move request was not answered");
-      FUZZ_CHECK(fuzz::ReadFile(saveData / "$enemy.mvdf") == "0", "a move request without \"0\" in $enemy.mvdf");
+      FUZZ_CHECK(fuzz::ReadFile(saveData / "$enemy.mvdf") == "0",
+                 "a move request without \"0\" in $enemy.mvdf");
       FUZZ_CHECK(setup == (t == MOVE_CHOSEN ? "2" : "1"), "move answer '" + setup + "'");
       if (t == MOVE_CHOSEN) {
         std::string points = fuzz::ReadFile(saveData / "$points.mvdf");
         FUZZ_CHECK(points == "000" || points == "100" || points == "010" || points == "001",
                    "point report '" + points + "'");
-        FUZZ_CHECK(parts.size() > 1 && !FirstLine(parts[1]).empty(), "a move accepted without a move line");
+        FUZZ_CHECK(parts.size() > 1 && !FirstLine(parts[1]).empty(),
+                   "a move accepted without a move line");
       } else {
         FUZZ_CHECK(written.count("$points.mvdf") == 0, "a rejected move got a point report");
       }
     }
   } else if (request == '4') {
     FUZZ_CHECK(t == REQUEST_ANSWERED && !answeredEnemy, "a purchase request touched $enemy.mvdf");
-    bool accepted = parts.size() > 2 && !FirstLine(parts[2]).empty() && CheckPurchase(FirstLine(parts[2]).c_str());
+    bool accepted = parts.size() > 2 && !FirstLine(parts[2]).empty() &&
+                    CheckPurchase(FirstLine(parts[2]).c_str());
     FUZZ_CHECK(setup == (accepted ? "2" : "1"), "purchase answer '" + setup + "'");
   } else {
     FUZZ_CHECK(t == NO_REQUEST, "an answer without a request");

@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
   std::abort();
 }
 
-#define FUZZ_CHECK(cond, what)                            \
-  do {                                                    \
+#define FUZZ_CHECK(cond, what)                             \
+  do {                                                     \
     if (!(cond)) ::fuzz::Fail(__FILE__, __LINE__, (what)); \
   } while (0)
 
@@ -90,7 +90,8 @@ inline void CheckContained(const fs::path& folder) {
     fs::path real = fs::weakly_canonical(it->path(), ec);
     FUZZ_CHECK(!ec, "cannot resolve " + it->path().string());
     auto rel = real.lexically_relative(base);
-    FUZZ_CHECK(!rel.empty() && *rel.begin() != "..", it->path().string() + " lies outside " + base.string());
+    FUZZ_CHECK(!rel.empty() && *rel.begin() != "..",
+               it->path().string() + " lies outside " + base.string());
   }
 }
 

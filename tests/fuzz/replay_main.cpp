@@ -18,7 +18,8 @@ static bool RunFile(const fs::path& path) {
     std::fprintf(stderr, "cannot read %s\n", path.string().c_str());
     return false;
   }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
   return true;
 }

@@ -1,8 +1,9 @@
 // The game program's copy of the game: local checks of typed moves, the
 // engine's moves applied, points and purchases, and the end it foresees.
+#include "game_state.h"
+
 #include <gtest/gtest.h>
 
-#include "game_state.h"
 #include "game_steps.h"
 #include "position/usi.h"
 

@@ -1,7 +1,8 @@
 // CFileEx and CFileExException: path limit, causes, the kept position.
+#include "file_ex.h"
+
 #include <string>
 
-#include "file_ex.h"
 #include "test_support.h"
 
 namespace {
@@ -125,8 +126,8 @@ TEST_F(FileExTest, NullBufferRaisesCause4AndLeavesPositionAlone) {
 
 TEST_F(FileExTest, CauseTableHoldsTheFiveStatusTexts) {
   const char* texts[] = {"The Operation Completed Successfully", "Invalid Operation on Closed File",
-                         "Parameter Supplied Is out of Range", "Operation Failed. I/O Operations are Running",
-                         "Parameter is Invalid"};
+                         "Parameter Supplied Is out of Range",
+                         "Operation Failed. I/O Operations are Running", "Parameter is Invalid"};
   for (int cause = 0; cause < 5; ++cause)
     EXPECT_EQ(CFileExException(0, cause).GetCauseText(), texts[cause]) << "cause " << cause;
 }
@@ -199,7 +200,8 @@ TEST_F(FileExTest, SeekBeforeTheStartRaisesPlatformError) {
   } catch (const CFileExException& e) {
     EXPECT_EQ(e.GetCause(), 0);
     EXPECT_EQ(e.GetError(), ERROR_NEGATIVE_SEEK);
-    EXPECT_EQ(e.GetSystemText(), PlatformMessage(ERROR_NEGATIVE_SEEK)) << "the platform's message for the error";
+    EXPECT_EQ(e.GetSystemText(), PlatformMessage(ERROR_NEGATIVE_SEEK))
+        << "the platform's message for the error";
     EXPECT_FALSE(e.GetSystemText().empty());
   }
 }

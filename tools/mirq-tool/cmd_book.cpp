@@ -104,7 +104,8 @@ int MakeBook(const std::vector<std::string>& args) {
 
 // The candidates of the book files for POSITION, one "MOVE COUNT" line each
 // in the order first proposed; the engine plays the first with the largest
-// count among those that are legal moves. The lines start from the start position whatever POSITION says.
+// count among those that are legal moves. The lines start from the start position whatever POSITION
+// says.
 int QueryBook(const std::vector<std::string>& args) {
   if (args.size() < 2) return ToolError("usage: book FILE[,FILE...] POSITION");
   ToolPosition tp;
@@ -121,14 +122,18 @@ int QueryBook(const std::vector<std::string>& args) {
   static int32_t counts[MAX_MOVES];
   int n = LookupBook(&book, start, SELF, tp.final, tp.final.ply, candidates, counts);
   ReleaseBook(&book);
-  for (int i = 0; i < n; ++i) std::printf("%s %d\n", FormatUsiMove(candidates[i]).c_str(), counts[i]);
+  for (int i = 0; i < n; ++i)
+    std::printf("%s %d\n", FormatUsiMove(candidates[i]).c_str(), counts[i]);
   return 0;
 }
 
 const bool registered =
-    RegisterCommand("mkbook", "mkbook OUT.bin          game lines (USI moves from startpos) on stdin -> book file",
-                    MakeBook) &&
-    RegisterCommand("book", "book FILES POSITION     book candidates: MOVE COUNT (FILES comma-separated)",
+    RegisterCommand(
+        "mkbook",
+        "mkbook OUT.bin          game lines (USI moves from startpos) on stdin -> book file",
+        MakeBook) &&
+    RegisterCommand("book",
+                    "book FILES POSITION     book candidates: MOVE COUNT (FILES comma-separated)",
                     QueryBook);
 
 }  // namespace

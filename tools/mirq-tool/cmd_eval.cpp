@@ -63,9 +63,11 @@ int CmdOrder(const std::vector<std::string>& args) {
 }
 
 const bool registered =
-    RegisterCommand("eval", "eval POSITION           the eight evaluation sums, then the score", CmdEval) &&
+    RegisterCommand("eval", "eval POSITION           the eight evaluation sums, then the score",
+                    CmdEval) &&
     RegisterCommand("see", "see POSITION SQUARE     exchange value on SQUARE (like 5e)", CmdSee) &&
-    RegisterCommand("threat", "threat POSITION         best capture threat of the side to move", CmdThreat) &&
+    RegisterCommand("threat", "threat POSITION         best capture threat of the side to move",
+                    CmdThreat) &&
     RegisterCommand("order", "order POSITION          ordered legal moves: MOVE SCORE", CmdOrder);
 
 }  // namespace

@@ -76,7 +76,8 @@ int CmdSfen(const std::vector<std::string>& args) {
 
 const bool registered =
     RegisterCommand("moves", "moves POSITION          legal moves of the side to move", CmdMoves) &&
-    RegisterCommand("perft", "perft POSITION DEPTH    leaf count of the legal move tree", CmdPerft) &&
+    RegisterCommand("perft", "perft POSITION DEPTH    leaf count of the legal move tree",
+                    CmdPerft) &&
     RegisterCommand("divide", "divide POSITION DEPTH   perft per legal move, then the total",
                     CmdDivide) &&
     RegisterCommand("keys", "keys POSITION           Hash Hand Kyokumen in hexadecimal", CmdKeys) &&

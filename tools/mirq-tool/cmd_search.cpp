@@ -105,10 +105,9 @@ int CmdSelect(const std::vector<std::string>& args) {
   return 0;
 }
 
-const bool registeredMate =
-    RegisterCommand("mate", "mate POSITION [DEPTH]    mate by checks: RESULT MOVE (depth 7)", CmdMate);
-const bool registeredSelect =
-    RegisterCommand("select", "select POSITION [--book FILE]    the engine's move: MOVE SCORE",
-                    CmdSelect);
+const bool registeredMate = RegisterCommand(
+    "mate", "mate POSITION [DEPTH]    mate by checks: RESULT MOVE (depth 7)", CmdMate);
+const bool registeredSelect = RegisterCommand(
+    "select", "select POSITION [--book FILE]    the engine's move: MOVE SCORE", CmdSelect);
 
 }  // namespace

@@ -14,8 +14,8 @@ struct ToolPosition {
   Position start;
   int startSide;
   std::vector<Move> moves;
-  Position final;   // start with the moves made by plain make-move
-  int side;         // side to move in final
+  Position final;  // start with the moves made by plain make-move
+  int side;        // side to move in final
 };
 
 // Parses args[pos..] as a POSITION; on success sets next to the index of

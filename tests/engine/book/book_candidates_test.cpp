@@ -52,8 +52,10 @@ TEST_F(BookCandidatesTest, NextNodeAnswersWhenMatchingLinesOfTheFirstProposeNoth
 TEST_F(BookCandidatesTest, PromotingAndPlainProposalsOfTheSameStepAreTwoCandidates) {
   // The pawn of file 5 walks up to 5d; at ply 8 the lines take it to 5c,
   // promoting or not.
-  const std::vector<Entry> walk = {Step(0x58, 0x57), E84, Step(0x57, 0x56), E34, Step(0x56, 0x55),
-                                   Step(0x83, 0x84), Step(0x55, 0x54), Step(0x33, 0x34)};
+  const std::vector<Entry> walk = {Step(0x58, 0x57), E84,
+                                   Step(0x57, 0x56), E34,
+                                   Step(0x56, 0x55), Step(0x83, 0x84),
+                                   Step(0x55, 0x54), Step(0x33, 0x34)};
   auto with = [&](const Entry& last) {
     std::vector<Entry> line;
     line.reserve(walk.size() + 1);

@@ -26,7 +26,9 @@ struct Entry {
 inline Entry Step(int from, int to, bool promote = false) {
   return {BookCodeOfSquare(to) + (promote ? BOOK_OFFSET : 0), BookCodeOfSquare(from)};
 }
-inline Entry Drop(int kind, int to) { return {BookCodeOfSquare(to), BOOK_OFFSET + kind}; }
+inline Entry Drop(int kind, int to) {
+  return {BookCodeOfSquare(to), BOOK_OFFSET + kind};
+}
 
 // One 512-byte record holding the line, zero after its last entry.
 inline std::vector<uint8_t> RecordBytes(const std::vector<Entry>& line) {

@@ -18,7 +18,8 @@ class BookTest : public BookFileTest {
  protected:
   std::string Describe(int found) {
     std::string s;
-    for (int i = 0; i < found; ++i) s += FormatUsiMove(cands[i]) + "x" + std::to_string(counts[i]) + " ";
+    for (int i = 0; i < found; ++i)
+      s += FormatUsiMove(cands[i]) + "x" + std::to_string(counts[i]) + " ";
     return s;
   }
 };
@@ -76,7 +77,8 @@ TEST_F(BookTest, CountsLinesPerMoveInFirstProposedOrder) {
   ASSERT_EQ(book.count, 5);
   int found = Lookup(book, start, 0);
   ASSERT_EQ(found, 3) << Describe(found);
-  EXPECT_EQ(FormatUsiMove(cands[0]), FormatUsiMove(DecodeBookEntry(P26.dest, P26.origin, SELF, start)));
+  EXPECT_EQ(FormatUsiMove(cands[0]),
+            FormatUsiMove(DecodeBookEntry(P26.dest, P26.origin, SELF, start)));
   EXPECT_EQ(counts[0], 1);
   EXPECT_EQ(cands[1].from, 0x78);
   EXPECT_EQ(counts[1], 3) << "three lines start with the same move";
@@ -101,7 +103,8 @@ TEST_F(BookTest, LineOfExactlyNEntriesProposesNothingAtPlyN) {
 TEST_F(BookTest, BoardMismatchAtThePlyIsSkipped) {
   OpeningBook book = Load(WriteFile("a.bin", {{P76, E34, P26}}));
   EXPECT_EQ(Lookup(book, Play({P76, E84}), 2), 0);
-  EXPECT_EQ(Lookup(book, Play({P76, E34}), 1), 0) << "the ply decides how much of the line is replayed";
+  EXPECT_EQ(Lookup(book, Play({P76, E34}), 1), 0)
+      << "the ply decides how much of the line is replayed";
 }
 
 TEST_F(BookTest, TranspositionToTheSameBoardMatches) {
@@ -122,9 +125,17 @@ TEST_F(BookTest, HandsAreNotCompared) {
 
 TEST_F(BookTest, PromotionAndDropsAreReplayed) {
   // Pawn up the 5th file and promoting on 5c; then a bought gold dropped.
-  std::vector<Entry> line = {P56, E84, Step(0x57, 0x56), E34, Step(0x56, 0x55),
-                             Step(0x83, 0x84), Step(0x55, 0x54), Step(0x84, 0x85),
-                             Step(0x54, 0x53, true), Drop(KI, 0x44), Drop(GI, 0x45)};
+  std::vector<Entry> line = {P56,
+                             E84,
+                             Step(0x57, 0x56),
+                             E34,
+                             Step(0x56, 0x55),
+                             Step(0x83, 0x84),
+                             Step(0x55, 0x54),
+                             Step(0x84, 0x85),
+                             Step(0x54, 0x53, true),
+                             Drop(KI, 0x44),
+                             Drop(GI, 0x45)};
   OpeningBook book = Load(WriteFile("a.bin", {line}));
   std::vector<Entry> played(line.begin(), line.begin() + 9);
   Position p = Play(played);
@@ -233,7 +244,7 @@ TEST_F(BookTest, AnyNumberOfNamesChainsWithoutDeepRecursion) {
 
 TEST_F(BookTest, EndMarkFFAndBadCodesEndTheLine) {
   std::vector<Entry> ff = {P76, {0xFF, 0x32}, P26};
-  std::vector<Entry> offBoard = {P76, {200, 9}, P26};         // destination code 100 after promotion mark
+  std::vector<Entry> offBoard = {P76, {200, 9}, P26};  // destination code 100 after promotion mark
   std::vector<Entry> badOrigin = {P76, {BookCodeOfSquare(0x33), 95}, P26};
   std::vector<Entry> takesKing = {P76, {BookCodeOfSquare(0x59), BOOK_OFFSET + GI}, P26};
   OpeningBook book = Load(WriteFile("a.bin", {ff, offBoard, badOrigin, takesKing}));

@@ -38,7 +38,9 @@ std::string GameTree::Read(const std::string& name) const {
   return ReadBytes(File(name));
 }
 
-bool GameTree::Exists(const std::string& name) const { return fs::exists(File(name)); }
+bool GameTree::Exists(const std::string& name) const {
+  return fs::exists(File(name));
+}
 
 void GameTree::Remove(const std::string& name) const {
   // On Windows a file the engine has open at that moment cannot be deleted.
@@ -65,7 +67,9 @@ bool GameTree::Written(const std::string& name) const {
   return t > fs::file_time_type::clock::now() - std::chrono::minutes(30);
 }
 
-WorkingFolder::WorkingFolder(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
+WorkingFolder::WorkingFolder(const fs::path& dir) : old_(fs::current_path()) {
+  fs::current_path(dir);
+}
 WorkingFolder::~WorkingFolder() {
   std::error_code ec;
   fs::current_path(old_, ec);

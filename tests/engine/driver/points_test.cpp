@@ -1,10 +1,11 @@
 // The point grid, the kings' pick-ups, purchases and the hand operations.
+#include "driver/points.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
-#include "driver/points.h"
 #include "position/keys.h"
 #include "position/position.h"
 
@@ -43,7 +44,8 @@ TEST(PointGrid, HoldsTwentySevenOfEachKindInEveryCell) {
     for (int file = 1; file <= 9; ++file)
       for (int rank = 1; rank <= 9; ++rank) {
         int k = PointGrid[file][rank];
-        ASSERT_TRUE(k >= 1 && k <= 3) << "seed " << seed << " cell " << file << rank << " holds " << k;
+        ASSERT_TRUE(k >= 1 && k <= 3)
+            << "seed " << seed << " cell " << file << rank << " holds " << k;
         ++count[k];
       }
     EXPECT_EQ(count[1], 27) << "seed " << seed;
@@ -106,9 +108,9 @@ TEST(CheckPurchase, AcceptsExactlyThePaymentTable) {
   for (const char* line : {"1100", "1010", "1001", "2200", "2110", "3111", "4211", "5400", "5310",
                            "6322", "6511", "7700", "7430", "4121", "7034", " 1 1 0 0"})
     EXPECT_TRUE(CheckPurchase(line)) << "purchase line '" << line << "'";
-  for (const char* line : {"1000", "1110", "2100", "3211", "3110", "4400", "421", "4310",
+  for (const char* line : {"1000", "1110", "2100", "3211", "3110", "4400", "421",  "4310",
                            "5211", "5220", "6700", "6430", "7222", "7600", "0100", "0000",
-                           "8100", "9700", "", "1", "x100", "-100", "a"})
+                           "8100", "9700", "",     "1",    "x100", "-100", "a"})
     EXPECT_FALSE(CheckPurchase(line)) << "purchase line '" << line << "'";
 }
 
@@ -138,7 +140,8 @@ TEST(FindPayment, RaisesCountsInTurnsAndTakesTheFirstAccepted) {
   EXPECT_FALSE(FindPayment(KI, ones, pay));
 
   const int none[3] = {0, 0, 0};
-  for (int kind = 0; kind <= 9; ++kind) EXPECT_FALSE(FindPayment(kind, none, pay)) << "kind " << kind;
+  for (int kind = 0; kind <= 9; ++kind)
+    EXPECT_FALSE(FindPayment(kind, none, pay)) << "kind " << kind;
 
   // Only kind-3 points: the first two counts never rise.
   const int blue[3] = {0, 0, 4};

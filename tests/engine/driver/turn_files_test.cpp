@@ -1,9 +1,10 @@
 // Scanning the human's move line, formatting the engine's move, writing.
+#include "driver/turn_files.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "driver/turn_files.h"
 #include "game_tree.h"
 
 namespace {
@@ -11,7 +12,8 @@ namespace {
 std::string Scan(const char* line) {
   MoveLine m = ScanMoveLine(line);
   char text[64];
-  std::snprintf(text, sizeof text, "%d %x %x %c", m.numbers, m.origin, m.dest, m.mark ? m.mark : '-');
+  std::snprintf(text, sizeof text, "%d %x %x %c", m.numbers, m.origin, m.dest,
+                m.mark ? m.mark : '-');
   return text;
 }
 
@@ -63,7 +65,8 @@ TEST(TurnFileWrites, CreateOrTruncateWithoutTerminator) {
   char line[TURN_LINE_CHARS + 1];
   ASSERT_TRUE(ReadTurnLine(f, line));
   std::fclose(f);
-  EXPECT_EQ(std::string(line), std::string(TURN_LINE_CHARS, '7')) << "a line is cut at 79 characters";
+  EXPECT_EQ(std::string(line), std::string(TURN_LINE_CHARS, '7'))
+      << "a line is cut at 79 characters";
 
   tree.Write("$setTe.mvdf", "");
   f = OpenTurnFile(SET_TE_FILE);

@@ -27,7 +27,8 @@ const Case Cases[] = {
     {"3: SELF central rook", "4k4/7r1/9/9/9/9/4P4/4R4/4K4 b - 1", 2, 2},
     {"4: both rooks on files 6-9", "4k4/1r7/9/9/9/9/9/1R7/4K4 b - 1", 3, 0},
     {"5: both bishops in hand", "4k4/1r7/9/9/9/9/9/7R1/4K4 b Bb 1", 5, 5},
-    {"5: two SELF bishops in hand, one ENEMY bishop in hand", "4k4/1r7/9/9/9/9/9/7R1/4K4 b 2Bb 1", 5, 5},
+    {"5: two SELF bishops in hand, one ENEMY bishop in hand", "4k4/1r7/9/9/9/9/9/7R1/4K4 b 2Bb 1",
+     5, 5},
     {"6: rule 5 needs both bishops off the board", "4k4/1r7/9/9/9/9/9/7R1/4K4 b 2B 1", 6, 6},
     {"6: SELF rook file 2, ENEMY rook file 8", "4k4/1r7/9/9/9/9/9/7R1/4K4 b - 1", 6, 6},
     {"7: SELF rook file 8, ENEMY rook file 2", "4k4/7r1/9/9/9/9/9/1R7/4K4 b - 1", 7, 7},
@@ -66,15 +67,15 @@ TEST(CastleSelection, PairFourOneIsNeverChosen) {
 
 TEST(CastleSelection, SquareTableTakesShapesAndRankValues) {
   EvalState e = FromSfen("4k4/9/9/9/9/9/9/9/4K4 b - 1");
-  SelectCastleTables(e);  // types 0 and 3
-  EXPECT_EQ(SquareTable[SOU][0x99], 10);   // king 0 at 9i
-  EXPECT_EQ(SquareTable[SGI][0x57], 10);   // silver 0 at 5g
-  EXPECT_EQ(SquareTable[SKI][0x49], -4);   // gold 0 at 4i
+  SelectCastleTables(e);                  // types 0 and 3
+  EXPECT_EQ(SquareTable[SOU][0x99], 10);  // king 0 at 9i
+  EXPECT_EQ(SquareTable[SGI][0x57], 10);  // silver 0 at 5g
+  EXPECT_EQ(SquareTable[SKI][0x49], -4);  // gold 0 at 4i
   // ENEMY pieces read the turned board and count negative: king 3 has 10
   // at 1i, which is 9a for ENEMY.
   EXPECT_EQ(SquareTable[EOU][0x91], -10);
-  EXPECT_EQ(SquareTable[EOU][0x51], 10);   // 5i unlisted: -(-10)
-  EXPECT_EQ(SquareTable[EKI][0x61], -5);   // gold 3 at 4i
+  EXPECT_EQ(SquareTable[EOU][0x51], 10);  // 5i unlisted: -(-10)
+  EXPECT_EQ(SquareTable[EKI][0x61], -5);  // gold 3 at 4i
   // Other codes take the rank table on every file.
   EXPECT_EQ(SquareTable[SFU][0x12], 15);
   EXPECT_EQ(SquareTable[SFU][0x92], 15);

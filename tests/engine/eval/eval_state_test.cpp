@@ -44,7 +44,7 @@ TEST(Evaluate, KingTermsRoundTowardZero) {
   e.PhaseSelf = 1;
   EXPECT_EQ(Evaluate(e), 200 - 1) << "q(-17) must be -1, not -2";
   e.KingAttackSelf = 0;
-  e.KingDefenceEnemy = 31;   // weighted by SELF's phase
+  e.KingDefenceEnemy = 31;  // weighted by SELF's phase
   EXPECT_EQ(Evaluate(e), 200 + 1);
   e.KingDefenceEnemy = -31;
   EXPECT_EQ(Evaluate(e), 200 - 1);
@@ -54,8 +54,8 @@ TEST(Evaluate, PhasesClampToZeroAndSixteen) {
   EvalState e = FromSfen(KingsOnly);
   e.PhaseSelf = 20;
   e.PhaseEnemy = -3;
-  e.KingAttackSelf = 32;    // x 16 / 16
-  e.KingDefenceSelf = 64;   // x 0: ENEMY phase clamps to 0
+  e.KingAttackSelf = 32;   // x 16 / 16
+  e.KingDefenceSelf = 64;  // x 0: ENEMY phase clamps to 0
   EXPECT_EQ(Evaluate(e), 16 * 200 + 32);
   e.PhaseSelf = -5;
   e.PhaseEnemy = 17;

@@ -1,10 +1,11 @@
 // Exchange values on hand-built squares: who joins the exchange, in which
 // order, and what the side starting it wins.
+#include "eval/exchange.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "eval/exchange.h"
 #include "eval/exchange_lists.h"
 #include "eval_fixture.h"
 
@@ -12,7 +13,9 @@ namespace {
 
 using namespace eval_test;
 
-Position FromSfenPos(const std::string& sfen) { return FromSfen(sfen).pos; }
+Position FromSfenPos(const std::string& sfen) {
+  return FromSfen(sfen).pos;
+}
 
 std::string ListText(const Move* list, int n) {
   std::string s;
@@ -99,8 +102,8 @@ TEST(ExchangeValue, NeverNegativeWhenStartingWouldLose) {
 
 TEST(ExchangeValue, ZeroForEmptyAndUnattackedSquares) {
   Position p = FromSfenPos("8k/9/9/4g4/4r4/4P4/9/9/K8 b - 1");
-  EXPECT_EQ(ExchangeValue(p, 0x33), 0);   // empty
-  EXPECT_EQ(ExchangeValue(p, 0x54), 0);   // ENEMY gold not attacked by SELF
+  EXPECT_EQ(ExchangeValue(p, 0x33), 0);  // empty
+  EXPECT_EQ(ExchangeValue(p, 0x54), 0);  // ENEMY gold not attacked by SELF
 }
 
 TEST(ExchangeValue, CheapestAttackerFirstWithPromotedPiecesAtZero) {

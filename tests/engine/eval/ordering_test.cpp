@@ -1,10 +1,11 @@
 // Move-ordering scores on hand-built positions, and the sort.
+#include "eval/ordering.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "eval/ordering.h"
 #include "eval_fixture.h"
 
 namespace {
@@ -84,7 +85,8 @@ TEST(OrderMoves, ScoreWrapsInSixteenBits) {
 }
 
 TEST(OrderMoves, SortsHighestFirstAndKeepsEveryMove) {
-  const char* sfen = "ln1g1g1nl/1r2k2b1/p1ppsp1pp/1p2p1p2/9/2P1P1+p2/PP1PSP1PP/1B2K2R1/LN1G1GSNL b Ps 1";
+  const char* sfen =
+      "ln1g1g1nl/1r2k2b1/p1ppsp1pp/1p2p1p2/9/2P1P1+p2/PP1PSP1PP/1B2K2R1/LN1G1GSNL b Ps 1";
   EvalState e = FromSfen(sfen);
   SelectCastleTables(e);
   for (int side : {SELF, ENEMY}) {
@@ -93,7 +95,8 @@ TEST(OrderMoves, SortsHighestFirstAndKeepsEveryMove) {
     std::copy(generated, generated + n, ordered);
     OrderMoves(e, side, ordered, n);
     for (int i = 1; i < n; ++i)
-      ASSERT_GE(ordered[i - 1].score, ordered[i].score) << FormatUsiMove(ordered[i]) << " in " << sfen;
+      ASSERT_GE(ordered[i - 1].score, ordered[i].score)
+          << FormatUsiMove(ordered[i]) << " in " << sfen;
     auto key = [](const Move& m) { return (m.from << 16) | (m.to << 8) | m.piece; };
     std::vector<int> a, b;
     for (int i = 0; i < n; ++i) a.push_back(key(generated[i])), b.push_back(key(ordered[i]));
@@ -104,7 +107,8 @@ TEST(OrderMoves, SortsHighestFirstAndKeepsEveryMove) {
 }
 
 TEST(OrderMoves, CallerStateIsUnchanged) {
-  EvalState e = FromSfen("ln1g1g1nl/1r2k2b1/p1ppsp1pp/1p2p1p2/9/2P1P1+p2/PP1PSP1PP/1B2K2R1/LN1G1GSNL b Ps 1");
+  EvalState e =
+      FromSfen("ln1g1g1nl/1r2k2b1/p1ppsp1pp/1p2p1p2/9/2P1P1+p2/PP1PSP1PP/1B2K2R1/LN1G1GSNL b Ps 1");
   SelectCastleTables(e);
   EvalState before = e;
   Move list[MAX_MOVES];

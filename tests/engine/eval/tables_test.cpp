@@ -11,7 +11,9 @@
 
 namespace {
 
-int CastleAt(int piece, int type, int sq) { return CastleTable[piece][type].v[DiagramIndex(sq)]; }
+int CastleAt(int piece, int type, int sq) {
+  return CastleTable[piece][type].v[DiagramIndex(sq)];
+}
 
 int CountNotMinusTen(int piece, int type) {
   int n = 0;
@@ -44,13 +46,13 @@ TEST(CastleTables, ListedEntriesSitOnTheirSquares) {
 
 TEST(CastleTables, EveryTableHasExactlyItsListedEntries) {
   // Counts of the listed entries per table (none of them is -10).
-  const int expected[3][8] = {{14, 15, 7, 12, 10, 13, 2, 9},
-                              {4, 4, 7, 11, 19, 14, 5, 4},
-                              {9, 9, 8, 8, 8, 13, 12, 12}};
+  const int expected[3][8] = {
+      {14, 15, 7, 12, 10, 13, 2, 9}, {4, 4, 7, 11, 19, 14, 5, 4}, {9, 9, 8, 8, 8, 13, 12, 12}};
   const char* names[3] = {"silver", "gold", "king"};
   for (int piece = 0; piece < 3; ++piece)
     for (int type = 0; type < CASTLE_TYPES; ++type)
-      EXPECT_EQ(CountNotMinusTen(piece, type), expected[piece][type]) << names[piece] << " " << type;
+      EXPECT_EQ(CountNotMinusTen(piece, type), expected[piece][type])
+          << names[piece] << " " << type;
 }
 
 TEST(CastleTables, SharedKingShapesAreIdentical) {
@@ -98,7 +100,8 @@ TEST(KingRelationTables, BuiltFromTheSourceTablesPerSide) {
 TEST(KingRelationTables, SecondBuildChangesNothing) {
   BuildKingTables();
   std::vector<int32_t> before(&SelfAttackRel[0][0], &SelfAttackRel[0][0] + CELL_COUNT * CELL_COUNT);
-  std::vector<int32_t> enemyBefore(&EnemyDefenceRel[0][0], &EnemyDefenceRel[0][0] + CELL_COUNT * CELL_COUNT);
+  std::vector<int32_t> enemyBefore(&EnemyDefenceRel[0][0],
+                                   &EnemyDefenceRel[0][0] + CELL_COUNT * CELL_COUNT);
   BuildKingTables();
   EXPECT_TRUE(std::equal(before.begin(), before.end(), &SelfAttackRel[0][0]));
   EXPECT_TRUE(std::equal(enemyBefore.begin(), enemyBefore.end(), &EnemyDefenceRel[0][0]));
@@ -117,7 +120,8 @@ TEST(RankTable, PinnedEntriesAndMirror) {
   const int pairs[3][2] = {{SFU, EFU}, {SKY, EKY}, {SHI, EHI}};
   for (const auto& pr : pairs)
     for (int r = 1; r <= 9; ++r)
-      EXPECT_EQ(RankTable[pr[1]][r], -RankTable[pr[0]][10 - r]) << "code " << pr[1] << " rank " << r;
+      EXPECT_EQ(RankTable[pr[1]][r], -RankTable[pr[0]][10 - r])
+          << "code " << pr[1] << " rank " << r;
 }
 
 TEST(PhaseWeights, PinnedEntries) {

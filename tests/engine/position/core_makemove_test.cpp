@@ -17,7 +17,8 @@ using core_test::Usi;
 
 TEST(CoreMakeMove, PieceMovingAwayOpensTheRayBehindItAndADropCutsItAgain) {
   // Rook on 5i behind the gold on 5g; the gold steps aside to 4g.
-  Position p = Board().Put(0x59, SHI).Put(0x57, SKI).Put(0x99, SOU).Put(0x11, EOU).Hand(EKI, 1).Build();
+  Position p =
+      Board().Put(0x59, SHI).Put(0x57, SKI).Put(0x99, SOU).Put(0x11, EOU).Hand(EKI, 1).Build();
   const uint32_t rayBit = 1u << (SLIDE_BIT + 6);
   ASSERT_FALSE(p.Map(SELF)[0x56] & rayBit);
   MakeMove(p, SELF, BoardMove(p, 0x57, 0x47));
@@ -80,8 +81,13 @@ TEST(CoreMakeMove, DropTakesThePieceFromHandWithItsKey) {
 }
 
 TEST(CoreMakeMove, HandCountsBeyondEighteenToggleNoKey) {
-  Position p =
-      Board().Put(0x56, SKI).Put(0x55, EFU).Put(0x99, SOU).Put(0x11, EOU).Hand(SFU, HAND_MAX).Build();
+  Position p = Board()
+                   .Put(0x56, SKI)
+                   .Put(0x55, EFU)
+                   .Put(0x99, SOU)
+                   .Put(0x11, EOU)
+                   .Hand(SFU, HAND_MAX)
+                   .Build();
   HashKey hand = p.Hand;
   MakeMove(p, SELF, BoardMove(p, 0x56, 0x55));
   EXPECT_EQ(p.Motigoma[SFU], HAND_MAX + 1);
@@ -163,11 +169,12 @@ TEST(CoreIsLegal, RejectsMovesThatNoLongerFit) {
       {"destination off the cell range", BoardMove(p, 0x77, 0x76), 0},
       {"a wall as the piece", BoardMove(p, 0x77, 0x76), 0},
   };
-  cases[4].m.piece = SGI;        // the gold's square now holds something else
+  cases[4].m.piece = SGI;  // the gold's square now holds something else
   cases[10].m.to = 200;
   cases[11].m.from = 0x0A;
   cases[11].m.piece = WALL;
-  for (Case& c : cases) EXPECT_EQ(IsLegal(p, SELF, c.m), c.expected) << c.why << ": " << Usi(c.m) << " in " << Sfen(p);
+  for (Case& c : cases)
+    EXPECT_EQ(IsLegal(p, SELF, c.m), c.expected) << c.why << ": " << Usi(c.m) << " in " << Sfen(p);
 
   // Blocked path: the rook's way to 5b closes once a piece stands on 5c.
   Move far = BoardMove(p, 0x55, 0x52);
@@ -193,8 +200,14 @@ TEST(CoreIsLegal, MoveFitsRefreshesTheCaptureAndLeavesSelfCheckToTheFullTest) {
 }
 
 TEST(CoreIsLegal, PawnDropThatMatesDoesNotFit) {
-  const Position p =
-      Board().Put(0x51, EOU).Put(0x41, EKY).Put(0x61, EKY).Put(0x53, SKI).Put(0x99, SOU).Hand(SFU, 1).Build();
+  const Position p = Board()
+                         .Put(0x51, EOU)
+                         .Put(0x41, EKY)
+                         .Put(0x61, EKY)
+                         .Put(0x53, SKI)
+                         .Put(0x99, SOU)
+                         .Hand(SFU, 1)
+                         .Build();
   Move mate = Drop(SFU, 0x52);
   EXPECT_EQ(MoveFits(p, mate), 0) << Sfen(p);
   Move other = Drop(SFU, 0x44);

@@ -57,7 +57,8 @@ TEST(CoreEvasion, SlidingCheckListsKingMovesThenInterpositionsClosestFirst) {
   const Generated g = Generate(p, SELF);
   // 5d stays on the file, 5f lies on the rook's line behind the king.
   EXPECT_EQ(g.Text(), "5e4d 5e6d 5e4e 5e6e 5e4f 5e6f G*5d G*5c G*5b") << Sfen(p);
-  EXPECT_FALSE(HasMove(g.list, g.count, 0x55, 0x56, SOU)) << "king retreated along the checking line";
+  EXPECT_FALSE(HasMove(g.list, g.count, 0x55, 0x56, SOU))
+      << "king retreated along the checking line";
 }
 
 TEST(CoreEvasion, KnightCheckAllowsNoInterposition) {
@@ -78,7 +79,8 @@ TEST(CoreEvasion, KnightCheckAllowsNoInterposition) {
     EXPECT_TRUE(m.from == 0x59 || m.to == 0x47) << core_test::Usi(m) << " in " << Sfen(p);
   }
   EXPECT_TRUE(HasMove(g.list, g.count, 0x48, 0x47, SKI)) << g.Text();
-  EXPECT_TRUE(HasMove(g.list, g.count, 0x77, 0x47, SHI)) << "rook slides onto the checker: " << g.Text();
+  EXPECT_TRUE(HasMove(g.list, g.count, 0x77, 0x47, SHI))
+      << "rook slides onto the checker: " << g.Text();
 }
 
 TEST(CoreEvasion, DoubleCheckListsKingMovesOnly) {
@@ -155,13 +157,8 @@ TEST(CorePins, PinnedRookMovesOnlyAlongThePinLine) {
 TEST(CoreAttackers, BoardScanIsBlockedByTheKingAndPinsFilterPieces) {
   // Rook on 5a checks the king on 5e; the gold on 6d is pinned by the bishop
   // on 8b against the king.
-  const Position p = Board()
-                         .Put(0x55, SOU)
-                         .Put(0x51, EHI)
-                         .Put(0x64, SKI)
-                         .Put(0x82, EKA)
-                         .Put(0x11, EOU)
-                         .Build();
+  const Position p =
+      Board().Put(0x55, SOU).Put(0x51, EHI).Put(0x64, SKI).Put(0x82, EKA).Put(0x11, EOU).Build();
   EXPECT_EQ(Attackers(p, ENEMY, 0x55), 1u << (SLIDE_BIT + 1)) << Sfen(p);
   EXPECT_EQ(Attackers(p, ENEMY, 0x56), 0u) << "the king blocks the rook's ray: " << Sfen(p);
   // The gold steps +1 (direction 1) onto 6e and -16 (direction 4) onto 5d.
@@ -184,7 +181,8 @@ TEST(CoreMoveGeneration, NoGeneratedMoveEverPromotes) {
                          .Put(0x78, EFU)
                          .Build();
   const Generated g = Generate(p, SELF);
-  EXPECT_TRUE(HasMove(g.list, g.count, 0x32, 0x31, SFU)) << "pawn steps onto the last rank: " << g.Text();
+  EXPECT_TRUE(HasMove(g.list, g.count, 0x32, 0x31, SFU))
+      << "pawn steps onto the last rank: " << g.Text();
   EXPECT_TRUE(HasMove(g.list, g.count, 0x43, 0x31, SKE)) << g.Text();
   for (int i = 0; i < g.count; ++i) EXPECT_EQ(g.list[i].promote, 0) << core_test::Usi(g.list[i]);
   const Generated e = Generate(p, ENEMY);
@@ -208,8 +206,14 @@ TEST(CoreDrops, LastRanksAreBarredToPawnsLancesAndKnights) {
   const Position p = Board()
                          .Put(0x99, SOU)
                          .Put(0x11, EOU)
-                         .Hand(SFU, 1).Hand(SKY, 1).Hand(SKE, 1).Hand(SGI, 1)
-                         .Hand(EFU, 1).Hand(EKY, 1).Hand(EKE, 1).Hand(EGI, 1)
+                         .Hand(SFU, 1)
+                         .Hand(SKY, 1)
+                         .Hand(SKE, 1)
+                         .Hand(SGI, 1)
+                         .Hand(EFU, 1)
+                         .Hand(EKY, 1)
+                         .Hand(EKE, 1)
+                         .Hand(EGI, 1)
                          .Build();
   const Generated s = Generate(p, SELF);
   const Generated e = Generate(p, ENEMY);

@@ -14,7 +14,8 @@ namespace {
 
 using core_test::Board;
 
-const char kCrowdedBoard[] = "1+B1gkg+R2/1+R1ggg1+R1/5+R3/+B4+R3/2+R5+R/+R8/4+R1+R2/1+R1+R5/1+B2K2+R1";
+const char kCrowdedBoard[] =
+    "1+B1gkg+R2/1+R1ggg1+R1/5+R3/+B4+R3/2+R5+R/+R8/4+R1+R2/1+R1+R5/1+B2K2+R1";
 
 Position Crowded() {
   Board b;

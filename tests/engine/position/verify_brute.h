@@ -127,7 +127,9 @@ inline int CheckerCount(const Board& b, int side) {
 // A move as the generator writes it: from (0 for a drop), to, piece, capture.
 typedef std::tuple<int, int, int, int> MoveKey;
 
-inline MoveKey KeyOf(const Move& m) { return MoveKey(m.from, m.to, m.piece, m.capture); }
+inline MoveKey KeyOf(const Move& m) {
+  return MoveKey(m.from, m.to, m.piece, m.capture);
+}
 
 // Applies a non-promoting move to the brute board.
 inline void Apply(Board& b, int side, const MoveKey& m) {
@@ -169,7 +171,9 @@ inline void GeometricBoardMoves(const Board& b, int side, std::vector<MoveKey>& 
 }
 
 // The rank counted from the side's own far end: 1 is the last rank ahead.
-inline int RankAhead(int side, int r) { return side == SELF ? r : 10 - r; }
+inline int RankAhead(int side, int r) {
+  return side == SELF ? r : 10 - r;
+}
 
 inline bool HasUnpromotedPawnOnFile(const Board& b, int side, int f) {
   for (int r = 1; r <= 9; ++r)

@@ -18,8 +18,13 @@ namespace {
 constexpr int POSITIONS = 3000;
 
 Move ToMove(const brute::MoveKey& k) {
-  return Move{uint8_t(std::get<0>(k)), uint8_t(std::get<1>(k)), uint8_t(std::get<2>(k)),
-              uint8_t(std::get<3>(k)), 0, 0, 0};
+  return Move{uint8_t(std::get<0>(k)),
+              uint8_t(std::get<1>(k)),
+              uint8_t(std::get<2>(k)),
+              uint8_t(std::get<3>(k)),
+              0,
+              0,
+              0};
 }
 
 // Every board move that follows the piece tables, for either side, and every
@@ -58,13 +63,12 @@ TEST(VerifyLegality, IsLegalAcceptsExactlyTheLegalMoves) {
       if (!IsDrop(m)) m.capture = uint8_t(m.capture == EMP ? SKI : EMP);  // stale on purpose
       const bool want = legal.count(k) > 0;
       const int got = IsLegal(p, side, m);
-      ASSERT_EQ(got, want ? 1 : 0) << "position " << FormatSfen(p, side) << "\n  move "
-                                   << FormatUsiMove(m) << " of "
-                                   << ((std::get<2>(k) & side) ? "the side to move" : "the other side");
+      ASSERT_EQ(got, want ? 1 : 0)
+          << "position " << FormatSfen(p, side) << "\n  move " << FormatUsiMove(m) << " of "
+          << ((std::get<2>(k) & side) ? "the side to move" : "the other side");
       if (got && !IsDrop(m)) {
-        ASSERT_EQ(m.capture, std::get<3>(k))
-            << "position " << FormatSfen(p, side) << "\n  move " << FormatUsiMove(m)
-            << ": capture field not refreshed";
+        ASSERT_EQ(m.capture, std::get<3>(k)) << "position " << FormatSfen(p, side) << "\n  move "
+                                             << FormatUsiMove(m) << ": capture field not refreshed";
       }
       (want ? accepted : refused)++;
     }

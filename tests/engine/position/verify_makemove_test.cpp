@@ -85,9 +85,8 @@ bool CheckDerived(const Position& p, int moved, const std::string& history) {
   }
   if (moved != 0) {
     EXPECT_EQ(KeyHistory[p.ply], p.Kyokumen) << where << "\n  key history at ply " << p.ply;
-    uint32_t word = p.King[SideIndex(Opponent(moved))]
-                        ? p.Map(moved)[p.King[SideIndex(Opponent(moved))]]
-                        : 0;
+    uint32_t word =
+        p.King[SideIndex(Opponent(moved))] ? p.Map(moved)[p.King[SideIndex(Opponent(moved))]] : 0;
     EXPECT_EQ(CheckHistory[p.ply], word) << where << "\n  check history at ply " << p.ply;
   }
   // Counts past 18 toggle no hand key: set up with the count held at 18
@@ -192,9 +191,11 @@ TEST(VerifyMakeMove, DerivedFieldsMatchRecomputationInPlayouts) {
     verify::SetUpRandom(p, rp);
     ASSERT_TRUE(Playout(p, rp.side, 150, rng, stats)) << "random playout " << g;
   }
-  std::printf("moves %d, captures %d, drops %d, promotions %d, promoted pieces taken %d, "
-              "hands past 18 %d\n", stats.moves, stats.captures, stats.drops, stats.promotions,
-              stats.promotedCaptures, stats.handsPast18);
+  std::printf(
+      "moves %d, captures %d, drops %d, promotions %d, promoted pieces taken %d, "
+      "hands past 18 %d\n",
+      stats.moves, stats.captures, stats.drops, stats.promotions, stats.promotedCaptures,
+      stats.handsPast18);
   EXPECT_GE(stats.captures, 2000);
   EXPECT_GE(stats.drops, 2000);
   EXPECT_GE(stats.promotions, 500);

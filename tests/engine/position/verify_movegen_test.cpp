@@ -18,8 +18,13 @@ namespace {
 constexpr int POSITIONS_PER_SHAPE = 4000;
 
 std::string UsiOf(const brute::MoveKey& k) {
-  Move m{uint8_t(std::get<0>(k)), uint8_t(std::get<1>(k)), uint8_t(std::get<2>(k)),
-         uint8_t(std::get<3>(k)), 0, 0, 0};
+  Move m{uint8_t(std::get<0>(k)),
+         uint8_t(std::get<1>(k)),
+         uint8_t(std::get<2>(k)),
+         uint8_t(std::get<3>(k)),
+         0,
+         0,
+         0};
   return FormatUsiMove(m);
 }
 
@@ -35,8 +40,8 @@ struct Coverage {
   int positions = 0;
   int singleCheck = 0;
   int doubleCheck = 0;
-  int pinnedMoveRefused = 0;   // a board move left out because it exposes the king
-  int pawnDropChecks = 0;      // legal pawn drops that give check
+  int pinnedMoveRefused = 0;  // a board move left out because it exposes the king
+  int pawnDropChecks = 0;     // legal pawn drops that give check
   int pawnDropMatesRefused = 0;
 };
 
@@ -52,9 +57,8 @@ bool CompareOne(const Position& p, int side, Coverage& cov) {
   for (int i = 0; i < n; ++i) {
     const Move& m = list[i];
     if (m.promote != 0 || m.spare != 0 || m.score != 0) {
-      ADD_FAILURE() << where << ": move " << FormatUsiMove(m)
-                    << " has promote/spare/score " << int(m.promote) << "/" << int(m.spare) << "/"
-                    << m.score;
+      ADD_FAILURE() << where << ": move " << FormatUsiMove(m) << " has promote/spare/score "
+                    << int(m.promote) << "/" << int(m.spare) << "/" << m.score;
       ok = false;
     }
     if (!got.insert(brute::KeyOf(m)).second) {
@@ -141,9 +145,11 @@ TEST(VerifyMoveGeneration, MatchesBruteForceOnRandomPositions) {
   for (const std::string& s : disagreements) list << "\n  " << s;
   EXPECT_TRUE(disagreements.empty())
       << "the pawn-drop-mate rule and a search for replies disagree on:" << list.str();
-  std::printf("positions %d, single check %d, double check %d, pinned %d, pawn drop checks %d, "
-              "pawn drop mates %d\n", cov.positions, cov.singleCheck, cov.doubleCheck,
-              cov.pinnedMoveRefused, cov.pawnDropChecks, cov.pawnDropMatesRefused);
+  std::printf(
+      "positions %d, single check %d, double check %d, pinned %d, pawn drop checks %d, "
+      "pawn drop mates %d\n",
+      cov.positions, cov.singleCheck, cov.doubleCheck, cov.pinnedMoveRefused, cov.pawnDropChecks,
+      cov.pawnDropMatesRefused);
   RecordProperty("single_check", cov.singleCheck);
   RecordProperty("double_check", cov.doubleCheck);
   RecordProperty("pawn_drop_mates", cov.pawnDropMatesRefused);
@@ -185,7 +191,8 @@ TEST(VerifyMoveGeneration, PawnDropMateNamedPositions) {
     EXPECT_EQ(brute::TruePawnDropMates(b, side, FileOf(to), RankOf(to)), c.mates) << c.sfen;
     Move m;
     bool listed = ParseUsiMove(p, side, c.drop, false, m, why);
-    EXPECT_EQ(listed, !c.mates) << c.sfen << " " << c.drop << (listed ? " is listed" : " is not listed");
+    EXPECT_EQ(listed, !c.mates) << c.sfen << " " << c.drop
+                                << (listed ? " is listed" : " is not listed");
     Coverage cov;
     EXPECT_TRUE(CompareOne(p, side, cov)) << c.sfen;
   }

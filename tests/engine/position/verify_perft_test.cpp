@@ -14,19 +14,20 @@ namespace {
 
 struct PerftCase {
   const char* sfen;
-  int bruteDepth;                  // counted by the model too up to here
-  std::vector<uint64_t> counts;    // depth 1, 2, ...
+  int bruteDepth;                // counted by the model too up to here
+  std::vector<uint64_t> counts;  // depth 1, 2, ...
 };
 
 // The model counted these positions to bruteDepth; deeper values were taken
 // from the engine once the shallower ones agreed.
 const PerftCase CASES[] = {
-    {"lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL b - 1", 5,
-     {13, 169, 2288, 30976, 449474}},
-    {"lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL b RBGSNLPrbgsnlp 1", 2,
+    {"lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL b - 1", 5, {13, 169, 2288, 30976, 449474}},
+    {"lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL b RBGSNLPrbgsnlp 1",
+     2,
      {283, 77894, 18223291}},
     // A middle game with promoted pieces and full hands.
-    {"l2g1k2l/1+R2s2s1/p1np1p+Bp1/4p3p/1P7/2P1P1P2/P2PSP2P/1+b1G1K3/LN5NL w RG2S3N2L12Pbg3p 57", 3,
+    {"l2g1k2l/1+R2s2s1/p1np1p+Bp1/4p3p/1P7/2P1P1P2/P2PSP2P/1+b1G1K3/LN5NL w RG2S3N2L12Pbg3p 57",
+     3,
      {149, 39795, 4364457}},
     // A pawn about to reach the last rank: no move may promote.
     {"4k4/9/4P4/9/9/9/9/9/4K4 w - 1", 4, {4, 24, 132, 976}},

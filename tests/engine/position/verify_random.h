@@ -38,9 +38,24 @@ class Generator {
 
   // A piece code other than a king, pawns most often.
   int RandomCode(int side) {
-    static const int kinds[] = {FU, FU, FU, FU, KY, KE, GI, KI, KA, HI,
-                                FU | PROMOTED, KY | PROMOTED, KE | PROMOTED, GI | PROMOTED,
-                                KA | PROMOTED, HI | PROMOTED, KI, GI};
+    static const int kinds[] = {FU,
+                                FU,
+                                FU,
+                                FU,
+                                KY,
+                                KE,
+                                GI,
+                                KI,
+                                KA,
+                                HI,
+                                FU | PROMOTED,
+                                KY | PROMOTED,
+                                KE | PROMOTED,
+                                GI | PROMOTED,
+                                KA | PROMOTED,
+                                HI | PROMOTED,
+                                KI,
+                                GI};
     return side | kinds[Below(int(sizeof kinds / sizeof kinds[0]))];
   }
 
@@ -126,8 +141,9 @@ class Generator {
         if ((df == 0 && dr == 0) || (f == tf && r == tr) || !b_.On(f, r)) continue;
         if (b_.at[f][r] == (side | OU)) continue;
         int roll = Below(100);
-        b_.at[f][r] = roll < 45 ? uint8_t(RandomCode(opp)) : roll < 60 ? uint8_t(RandomCode(side))
-                                                                       : uint8_t(EMP);
+        b_.at[f][r] = roll < 45   ? uint8_t(RandomCode(opp))
+                      : roll < 60 ? uint8_t(RandomCode(side))
+                                  : uint8_t(EMP);
       }
     }
     // Defenders of the pawn's square and guards of the flight squares.
@@ -155,8 +171,12 @@ class Generator {
     b_.at[ef][er] = ENEMY | OU;
 
     switch (shape) {
-      case Shape::Sparse: Scatter(2 + Below(12)); break;
-      case Shape::Dense: Scatter(20 + Below(30)); break;
+      case Shape::Sparse:
+        Scatter(2 + Below(12));
+        break;
+      case Shape::Dense:
+        Scatter(20 + Below(30));
+        break;
       case Shape::Check:
         Scatter(4 + Below(20));
         AddCheckers(side, Chance(35) ? 2 : 1);

@@ -159,8 +159,10 @@ TEST_F(MateSearchTest, AgreesWithThePlainSearchOnRandomEndings) {
     int kf = 1 + std::rand() % 8, kr = 1 + std::rand() % 2;
     put(kf, kr, EOU);
     put(9, 9, SOU);
-    for (int i = std::rand() % 4; i > 0; --i) put(kf - 2 + std::rand() % 5, kr + std::rand() % 3, defenders[std::rand() % 7]);
-    for (int i = 1 + std::rand() % 3; i > 0; --i) put(kf - 3 + std::rand() % 7, kr + 1 + std::rand() % 4, attackers[std::rand() % 9]);
+    for (int i = std::rand() % 4; i > 0; --i)
+      put(kf - 2 + std::rand() % 5, kr + std::rand() % 3, defenders[std::rand() % 7]);
+    for (int i = 1 + std::rand() % 3; i > 0; --i)
+      put(kf - 3 + std::rand() % 7, kr + 1 + std::rand() % 4, attackers[std::rand() % 9]);
     for (int i = std::rand() % 3; i > 0; --i) hand[SFU + std::rand() % 7]++;
     Position p;
     ::SetUp(p, 0, d, hand);

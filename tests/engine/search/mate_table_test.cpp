@@ -69,7 +69,8 @@ TEST_F(MateTableTest, ProvenMateServesEveryLargerHand) {
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->move.to, 0x12);
   EXPECT_EQ(MateFindExact(BOARD, more.m, SELF), nullptr) << "exact lookup needs the same hand";
-  EXPECT_EQ(MateFindDominating(BOARD, Hand().with(SGI, 1).m, SELF), nullptr) << "silver is not gold";
+  EXPECT_EQ(MateFindDominating(BOARD, Hand().with(SGI, 1).m, SELF), nullptr)
+      << "silver is not gold";
   EXPECT_EQ(MateFindDominating(BOARD ^ 1, more.m, SELF), nullptr) << "another board";
 }
 

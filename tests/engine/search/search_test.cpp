@@ -1,5 +1,7 @@
 // Main and root search: repetition at ply 1, mates at the root, the value
 // of leaving the opponent without a move, the book before the search.
+#include "search/search.h"
+
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +15,6 @@
 #include "position/position.h"
 #include "position/usi.h"
 #include "search/root.h"
-#include "search/search.h"
 #include "search_fixture.h"
 
 namespace {
@@ -135,7 +136,8 @@ TEST_F(RootSearchTest, EveryMoveRefutedByMateKeepsTheEarlierIterationsMove) {
   ASSERT_FALSE(IsEmptyMove(first)) << l.sfen;
   EXPECT_EQ(Search(pv.m, l.side, l.e, -VALUE_WINDOW, VALUE_WINDOW, 0, 2, false), VALUE_START)
       << "every reply is a proven mate: " << l.sfen;
-  EXPECT_EQ(std::memcmp(&pv.at(0, 0), &first, sizeof first), 0) << "the first iteration's move stays";
+  EXPECT_EQ(std::memcmp(&pv.at(0, 0), &first, sizeof first), 0)
+      << "the first iteration's move stays";
   const TranspositionEntry& t = TableSlot(l.e.pos.Kyokumen);
   EXPECT_EQ(t.bound, BOUND_UPPER);
   EXPECT_TRUE(IsEmptyMove(t.best));
@@ -235,7 +237,8 @@ TEST_F(RootSearchTest, SelectMoveLeavesTheCallersStateAndHistoryAlone) {
   EXPECT_EQ(KeyHistory[0], key0);
   Move check = m;
   EXPECT_TRUE(IsLegal(l.e.pos, l.side, check)) << FormatUsiMove(m) << " in " << l.sfen;
-  EXPECT_EQ(std::memcmp(&m, &pv.at(0, 0), sizeof m), 0) << "the move is PvTable[0][0], score included";
+  EXPECT_EQ(std::memcmp(&m, &pv.at(0, 0), sizeof m), 0)
+      << "the move is PvTable[0][0], score included";
 }
 
 TEST_F(RootSearchTest, RecordedBookLineIsAnsweredWithoutSearch) {
@@ -243,9 +246,12 @@ TEST_F(RootSearchTest, RecordedBookLineIsAnsweredWithoutSearch) {
   ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
   // Three lines: two open 7h7g (code 70 -> 61), one 2h2g (code 65 -> 56).
   static uint8_t records[3][BOOK_RECORD_BYTES] = {};
-  records[0][0] = 61; records[0][1] = 70;
-  records[1][0] = 56; records[1][1] = 65;
-  records[2][0] = 61; records[2][1] = 70;
+  records[0][0] = 61;
+  records[0][1] = 70;
+  records[1][0] = 56;
+  records[1][1] = 65;
+  records[2][0] = 61;
+  records[2][1] = 70;
   OpeningBook saved = Book;
   Book = OpeningBook{records, 3, nullptr};
   EvalState e{};
@@ -267,8 +273,10 @@ TEST_F(RootSearchTest, EqualBookCountsGoToTheFirstCandidate) {
   static const int32_t noHand[EHI + 1] = {};
   ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
   static uint8_t records[2][BOOK_RECORD_BYTES] = {};
-  records[0][0] = 56; records[0][1] = 65;  // 2h2g
-  records[1][0] = 61; records[1][1] = 70;  // 7h7g
+  records[0][0] = 56;
+  records[0][1] = 65;  // 2h2g
+  records[1][0] = 61;
+  records[1][1] = 70;  // 7h7g
   OpeningBook saved = Book;
   Book = OpeningBook{records, 2, nullptr};
   EvalState e{};
@@ -345,7 +353,8 @@ TEST_F(BookChoiceTest, APromotionInsideTheZoneIsPlayable) {
   records[0][0] = 61, records[0][1] = 70;
   records[0][2] = 21, records[0][3] = 12;
   int k = 4;
-  for (const auto& w : walk) records[0][k++] = static_cast<uint8_t>(w[0]), records[0][k++] = static_cast<uint8_t>(w[1]);
+  for (const auto& w : walk)
+    records[0][k++] = static_cast<uint8_t>(w[0]), records[0][k++] = static_cast<uint8_t>(w[1]);
   records[0][k++] = 100 + 25, records[0][k++] = 34;  // 7d7c+
   Book = OpeningBook{reinterpret_cast<uint8_t(*)[BOOK_RECORD_BYTES]>(records.data()), 1, nullptr};
   Position p = BookStartPosition;

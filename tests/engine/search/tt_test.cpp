@@ -58,7 +58,8 @@ TEST_F(TranspositionTest, LowerBoundCutsOnlyAtOrAboveBeta) {
   int32_t v = 0;
   EXPECT_EQ(ProbeTable(a, 2, 4, -100, 250, &v), PROBE_CUT);
   EXPECT_EQ(v, 300);
-  EXPECT_EQ(ProbeTable(a, 2, 4, 400, 500, &v), PROBE_HIT) << "a lower bound below alpha says nothing";
+  EXPECT_EQ(ProbeTable(a, 2, 4, 400, 500, &v), PROBE_HIT)
+      << "a lower bound below alpha says nothing";
 }
 
 TEST_F(TranspositionTest, UpperBoundCutsOnlyAtOrBelowAlpha) {
@@ -70,7 +71,8 @@ TEST_F(TranspositionTest, UpperBoundCutsOnlyAtOrBelowAlpha) {
   int32_t v = 0;
   EXPECT_EQ(ProbeTable(a, 2, 4, -250, 100, &v), PROBE_CUT);
   EXPECT_EQ(v, -300);
-  EXPECT_EQ(ProbeTable(a, 2, 4, -500, -400, &v), PROBE_HIT) << "an upper bound above beta says nothing";
+  EXPECT_EQ(ProbeTable(a, 2, 4, -500, -400, &v), PROBE_HIT)
+      << "an upper bound above beta says nothing";
 }
 
 TEST_F(TranspositionTest, CutOffNeedsSameParityNoLaterGamePlyNoShallowerPlyAndDepth) {
@@ -82,7 +84,8 @@ TEST_F(TranspositionTest, CutOffNeedsSameParityNoLaterGamePlyNoShallowerPlyAndDe
   EXPECT_EQ(ProbeTable(Keyed(KEY_A, 12), 2, 5, -100, 100, &v), PROBE_HIT) << "later game ply";
   EXPECT_EQ(ProbeTable(Keyed(KEY_A, 9), 2, 5, -100, 100, &v), PROBE_HIT) << "other side to move";
   EXPECT_EQ(ProbeTable(Keyed(KEY_A, 10), 1, 4, -100, 100, &v), PROBE_HIT) << "shallower ply";
-  EXPECT_EQ(ProbeTable(Keyed(KEY_A, 10), 3, 6, -100, 100, &v), PROBE_CUT) << "deeper ply, same depth";
+  EXPECT_EQ(ProbeTable(Keyed(KEY_A, 10), 3, 6, -100, 100, &v), PROBE_CUT)
+      << "deeper ply, same depth";
   EXPECT_EQ(ProbeTable(Keyed(KEY_A, 10), 2, 6, -100, 100, &v), PROBE_HIT) << "one ply short";
 }
 
@@ -93,12 +96,14 @@ TEST_F(TranspositionTest, DeeperEntryOfAnotherPositionFromTheSameRootKeepsItsSlo
   const TranspositionEntry before = TableSlot(KEY_A);
   pv.at(3, 3) = Mv(0x33, 0x34, EFU);
   EXPECT_FALSE(StoreTable(Keyed(KEY_B, 13), 3, 5, -100, 100, 60, pv.at(3, 3)));  // depth left 2
-  EXPECT_EQ(std::memcmp(&before, &TableSlot(KEY_A), sizeof before), 0) << "refused store changed the slot";
+  EXPECT_EQ(std::memcmp(&before, &TableSlot(KEY_A), sizeof before), 0)
+      << "refused store changed the slot";
 
   // Equal depth left, or another root, takes the slot over.
   EXPECT_TRUE(StoreTable(Keyed(KEY_B, 13), 3, 6, -100, 100, 60, pv.at(3, 3)));
   EXPECT_EQ(TableSlot(KEY_A).key, KEY_B);
-  EXPECT_TRUE(IsEmptyMove(TableSlot(KEY_A).second)) << "a new position starts without a second move";
+  EXPECT_TRUE(IsEmptyMove(TableSlot(KEY_A).second))
+      << "a new position starts without a second move";
   EXPECT_EQ(TableSlot(KEY_A).best.to, 0x34);
   EXPECT_TRUE(StoreTable(Keyed(KEY_A, 13), 1, 2, -100, 100, 70, pv.at(1, 1)));  // root game ply 12
   EXPECT_EQ(TableSlot(KEY_A).key, KEY_A);
