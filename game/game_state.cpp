@@ -216,7 +216,7 @@ bool GameState::PlayEngineMove(const std::string& line, Move& played, std::strin
   // it: a piece that moves as only its promoted form can has promoted then.
   int piece = from ? pos_.Ban(from) : 0;
   if (!found && from && (piece & ENEMY) && piece != WALL && !(piece & PROMOTED) &&
-      KindOf(piece) != KI && KindOf(piece) != OU) {
+      CanPromoteKind(KindOf(piece))) {
     Position promoted = pos_;
     promoted.Ban(from) = static_cast<uint8_t>(piece | PROMOTED);
     RebuildAttackMaps(promoted);

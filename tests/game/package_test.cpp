@@ -28,7 +28,7 @@ TEST(ShippedGame, AutoplayedGamesAreSavedBesideTheLauncherAndReplayToTheirResult
   fs::path packed = BuildBin().parent_path() / "Mirqgate";
   if (BuildBin().empty() || !fs::exists(packed))
     GTEST_SKIP() << "no packed launcher at " << packed
-                 << " yet: it is built once the engine, launcher and packer exist";
+                 << ": the native build packs it, a cross build does not";
 
   ScratchDir dir;
   fs::path launcher = dir.path() / "Mirqgate";
