@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "driver/points.h"
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
@@ -306,28 +307,7 @@ std::string GameState::UsiMoves() const {
 }
 
 bool PaymentAccepted(int kind, const int pay[3]) {
-  int a = pay[0], b = pay[1], c = pay[2];
-  int sum = a + b + c;
-  bool eachKind = a >= 1 && b >= 1 && c >= 1;
-  bool threeOfOne = a >= 3 || b >= 3 || c >= 3;
-  switch (kind) {
-    case FU:
-      return sum == 1;
-    case KY:
-      return sum == 2;
-    case KE:
-      return a == 1 && b == 1 && c == 1;
-    case GI:
-      return eachKind && sum == 4;
-    case KI:
-      return sum == 4 && threeOfOne;
-    case KA:
-      return eachKind && sum == 7;
-    case HI:
-      return sum == 7 && threeOfOne;
-    default:
-      return false;
-  }
+  return PaymentFits(kind, pay[0], pay[1], pay[2]);
 }
 
 bool CheapestPayment(int kind, const int points[3], int pay[3]) {

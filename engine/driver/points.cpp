@@ -48,23 +48,11 @@ void EnginePickUp(int piece, int dest) {
   if (kind) ++EnginePoints[kind - 1];
 }
 
-bool CheckPurchase(const char* line) {
-  // Up to four single digits, blanks skipped before each. A line with only
-  // two or three readable digits counts the missing points as 0.
-  int digit[4] = {0, 0, 0, 0};
-  int n = 0;
-  const char* s = line;
-  while (n < 4) {
-    while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\v' || *s == '\f') ++s;
-    if (*s < '0' || *s > '9') break;
-    digit[n++] = *s++ - '0';
-  }
-  if (n < 2) return false;
-  int a = digit[1], b = digit[2], c = digit[3];
+bool PaymentFits(int kind, int a, int b, int c) {
   int sum = a + b + c;
   bool anyThree = a >= 3 || b >= 3 || c >= 3;
   bool eachOne = a >= 1 && b >= 1 && c >= 1;
-  switch (digit[0]) {
+  switch (kind) {
     case FU:
       return sum == 1;
     case KY:
@@ -82,6 +70,21 @@ bool CheckPurchase(const char* line) {
     default:
       return false;
   }
+}
+
+bool CheckPurchase(const char* line) {
+  // Up to four single digits, blanks skipped before each. A line with only
+  // two or three readable digits counts the missing points as 0.
+  int digit[4] = {0, 0, 0, 0};
+  int n = 0;
+  const char* s = line;
+  while (n < 4) {
+    while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\v' || *s == '\f') ++s;
+    if (*s < '0' || *s > '9') break;
+    digit[n++] = *s++ - '0';
+  }
+  if (n < 2) return false;
+  return PaymentFits(digit[0], digit[1], digit[2], digit[3]);
 }
 
 bool FindPayment(int kind, const int held[POINT_KINDS], int payment[POINT_KINDS]) {

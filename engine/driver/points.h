@@ -22,6 +22,8 @@ const char* HumanPickUp(int piece, int dest);
 // An EOU move adds the point under dest to EnginePoints; the cell keeps it.
 void EnginePickUp(int piece, int dest);
 
+// Whether paying a, b, c points of kinds 1, 2, 3 buys a piece of kind.
+bool PaymentFits(int kind, int a, int b, int c);
 // Judges a purchase line: kind, then points of kinds 1, 2, 3, one digit each.
 bool CheckPurchase(const char* line);
 // The engine's payment for kind with the points held, raised in turns;

@@ -232,6 +232,16 @@ class Generator {
   // Generation that stops at the first move: whether there is one at all.
   void StopAtFirst() { limit_ = 1; }
 
+  // Evasions when the side's king is attacked, every move otherwise.
+  void All() {
+    const int king = p_.King[SideIndex(side_)];
+    const uint32_t w = king ? p_.Map(Opponent(side_))[king] : 0;
+    if (w)
+      Evasion(w);
+    else
+      Normal();
+  }
+
  private:
   void Append(int from, int to, int piece) {
     // A list holds MAX_MOVES moves. Play stays far below that, but a set-up
@@ -450,12 +460,7 @@ bool HasLegalMove(const Position& p, int side) {
   Move first[1];
   Generator g(p, side, pins, first);
   g.StopAtFirst();
-  const int king = p.King[SideIndex(side)];
-  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
-  if (w)
-    g.Evasion(w);
-  else
-    g.Normal();
+  g.All();
   return g.Count() > 0;
 }
 
@@ -463,12 +468,7 @@ int CountMoves(const Position& p, int side) {
   PinTable local;
   const int32_t* pins = FindPins(p, local);
   Generator g(p, side, pins, nullptr);
-  const int king = p.King[SideIndex(side)];
-  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
-  if (w)
-    g.Evasion(w);
-  else
-    g.Normal();
+  g.All();
   return g.Count();
 }
 
@@ -476,11 +476,6 @@ int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins) 
   PinTable local;
   if (!pins) pins = FindPins(p, local);
   Generator g(p, side, pins, list);
-  const int king = p.King[SideIndex(side)];
-  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
-  if (w)
-    g.Evasion(w);
-  else
-    g.Normal();
+  g.All();
   return g.Count();
 }

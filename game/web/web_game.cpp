@@ -267,6 +267,15 @@ void WebGame::StartGame() {
   Changed();
 }
 
+// A request the engine answered with its result, or never answered.
+json WebGame::Ended(const LinkReply& r) {
+  if (r.outcome == LinkOutcome::GameOver)
+    EndGame(EngineOutcome(r.result, game_), true);
+  else if (!interrupt_)
+    EndGame({0, Ending::BrokenOff}, true);
+  return Refused("The game ended.");
+}
+
 json WebGame::DoMove(Job& job) {
   {
     std::lock_guard<std::mutex> lk(mu_);
@@ -277,13 +286,7 @@ json WebGame::DoMove(Job& job) {
   LinkReply r = link_.RequestMove(FormatMoveLine(job.move));
   if (r.outcome == LinkOutcome::Rejected)
     return Refused("Mirqmind refused " + Describe(job.move) + ".");
-  if (r.outcome != LinkOutcome::Accepted) {
-    if (r.outcome == LinkOutcome::GameOver)
-      EndGame(EngineOutcome(r.result, game_), true);
-    else if (!interrupt_)
-      EndGame({0, Ending::BrokenOff}, true);
-    return Refused("The game ended.");
-  }
+  if (r.outcome != LinkOutcome::Accepted) return Ended(r);
   std::lock_guard<std::mutex> lk(mu_);
   const ::Move& m = job.move;
   game_.PlayHumanMove(m, r.points);
@@ -316,13 +319,7 @@ json WebGame::DoBuy(const Job& job) {
   LinkReply r = link_.RequestPurchase(FormatPurchaseLine(job.kind, job.pay));
   if (r.outcome == LinkOutcome::Rejected)
     return Refused("Not that payment: " + PaymentRule(job.kind) + ".");
-  if (r.outcome != LinkOutcome::Accepted) {
-    if (r.outcome == LinkOutcome::GameOver)
-      EndGame(EngineOutcome(r.result, game_), true);
-    else if (!interrupt_)
-      EndGame({0, Ending::BrokenOff}, true);
-    return Refused("The game ended.");
-  }
+  if (r.outcome != LinkOutcome::Accepted) return Ended(r);
   std::lock_guard<std::mutex> lk(mu_);
   game_.Buy(job.kind, job.pay);
   LogEntry e;

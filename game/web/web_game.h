@@ -95,6 +95,7 @@ class WebGame {
   bool Stale(const Job& job) const;
   void Run();
   void StartGame();
+  nlohmann::json Ended(const LinkReply& r);
   nlohmann::json DoMove(Job& job);
   nlohmann::json DoBuy(const Job& job);
   nlohmann::json DoHint();
