@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "eval/eval_tables.h"
+#include "position/after_board.h"
 #include "position/makemove.h"
 #include "position/position.h"
 
@@ -23,16 +24,34 @@ constexpr int ENEMY_ZONE_FIRST_RANK = 6;
 constexpr int PHASE_MAX = 16;
 constexpr int PHASE_POINTS = 200;
 
-int32_t& OwnPhase(EvalState& e, int side) {
+int CodeOn(const Position& p, int sq) {
+  return p.Ban(sq);
+}
+int CodeOn(const AfterBoard& b, int sq) {
+  return b.At(sq);
+}
+
+// The eight sums without the position: what ordering follows for a move
+// it reads from the board instead of making.
+struct EvalSums {
+  int32_t PhaseEnemy, PhaseSelf, TableSelf, TableEnemy;
+  int32_t KingAttackSelf, KingAttackEnemy, KingDefenceSelf, KingDefenceEnemy;
+};
+
+template <class Sums>
+int32_t& OwnPhase(Sums& e, int side) {
   return side == SELF ? e.PhaseSelf : e.PhaseEnemy;
 }
-int32_t& TableTotal(EvalState& e, int side) {
+template <class Sums>
+int32_t& TableTotal(Sums& e, int side) {
   return side == SELF ? e.TableSelf : e.TableEnemy;
 }
 
 // Adds sign times the king-sum contributions of guard code on square sq,
-// measured against the king squares given.
-void AddGuard(EvalState& e, int code, int sq, int selfKing, int enemyKing, int sign) {
+// measured against the king squares given. Sums is an EvalState or the
+// EvalSums that ordering follows.
+template <class Sums>
+void AddGuard(Sums& e, int code, int sq, int selfKing, int enemyKing, int sign) {
   if (code & SELF) {
     e.KingAttackSelf += sign * SelfAttackRel[sq][enemyKing];
     e.KingDefenceSelf += sign * SelfDefenceRel[sq][selfKing];
@@ -68,6 +87,86 @@ int FirstSquareOf(const Position& p, int code) {
     for (int r = 1; r <= 9; ++r)
       if (p.Ban(MakeSquare(f, r)) == code) return MakeSquare(f, r);
   return 0;
+}
+
+// The four king sums from scratch on a board (a Position or an
+// AfterBoard) with the king squares given.
+template <class Sums, class Board>
+void KingSumsOf(Sums& e, const Board& board, int selfKing, int enemyKing) {
+  e.KingAttackSelf = 0;
+  e.KingAttackEnemy = 0;
+  e.KingDefenceSelf = 0;
+  e.KingDefenceEnemy = 0;
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) {
+      int sq = MakeSquare(f, r);
+      int code = CodeOn(board, sq);
+      if (IsGuard(code)) AddGuard(e, code, sq, selfKing, enemyKing, +1);
+    }
+}
+
+// Every sum but the king sums of a king move follows side's move m from
+// the board before it (steps 1-5 of the update).
+template <class Sums>
+void AddMoveToSums(Sums& e, const Position& p, int side, const Move& m) {
+  const int other = Opponent(side);
+  const bool drop = IsDrop(m);
+  const int piece = m.piece;
+  // The board decides what is captured, as in MakeMove.
+  const int capture = p.Ban(m.to);
+  const int arriving = m.promote ? (piece | PROMOTED) : piece;
+  const bool kingMove = piece == SOU || piece == EOU;
+  const int selfKing = p.King[SideIndex(SELF)];
+  const int enemyKing = p.King[SideIndex(ENEMY)];
+
+  // 1. King sums of guards leaving, captured and arriving.
+  if (!kingMove) {
+    if (!drop && IsGuard(piece)) AddGuard(e, piece, m.from, selfKing, enemyKing, -1);
+    if (IsGuard(capture)) AddGuard(e, capture, m.to, selfKing, enemyKing, -1);
+    if (IsGuard(arriving)) AddGuard(e, arriving, m.to, selfKing, enemyKing, +1);
+  }
+
+  // 2. Square-table value of the departure.
+  if (!drop) TableTotal(e, side) -= SquareTable[piece][m.from];
+
+  // 3. Phase terms of the departure (a drop leaves the hand).
+  if (!drop) {
+    int32_t s, en;
+    BoardPhaseTerms(piece, RankOf(m.from), s, en);
+    e.PhaseSelf -= s;
+    e.PhaseEnemy -= en;
+  } else {
+    OwnPhase(e, side) -= PhaseHand[piece & 15];
+  }
+
+  // 4. The captured piece leaves the board for the mover's hand.
+  if (capture != EMP) {
+    int32_t s, en;
+    BoardPhaseTerms(capture, RankOf(m.to), s, en);
+    e.PhaseSelf -= s;
+    e.PhaseEnemy -= en;
+    OwnPhase(e, side) += PhaseHand[capture & 7];
+    TableTotal(e, other) -= SquareTable[capture][m.to];
+  }
+
+  // 5. Arrival.
+  {
+    int32_t s, en;
+    BoardPhaseTerms(arriving, RankOf(m.to), s, en);
+    e.PhaseSelf += s;
+    e.PhaseEnemy += en;
+    TableTotal(e, side) += SquareTable[arriving][m.to];
+  }
+}
+
+template <class Sums>
+int32_t Score(const Sums& e, int32_t material) {
+  const int32_t pE = ClampPhase(e.PhaseEnemy);
+  const int32_t pS = ClampPhase(e.PhaseSelf);
+  // Integer division truncates toward zero, as the king terms require.
+  return (pS - pE) * PHASE_POINTS + e.KingAttackSelf * pS / 16 + e.KingDefenceSelf * pE / 16 +
+         e.KingAttackEnemy * pE / 16 + e.KingDefenceEnemy * pS / 16 + e.TableSelf + e.TableEnemy +
+         material;
 }
 
 }  // namespace
@@ -120,19 +219,7 @@ void RecomputePhases(EvalState& e) {
 }
 
 void RecomputeKingSums(EvalState& e) {
-  const Position& p = e.pos;
-  e.KingAttackSelf = 0;
-  e.KingAttackEnemy = 0;
-  e.KingDefenceSelf = 0;
-  e.KingDefenceEnemy = 0;
-  int selfKing = p.King[SideIndex(SELF)];
-  int enemyKing = p.King[SideIndex(ENEMY)];
-  for (int f = 1; f <= 9; ++f)
-    for (int r = 1; r <= 9; ++r) {
-      int sq = MakeSquare(f, r);
-      int code = p.Ban(sq);
-      if (IsGuard(code)) AddGuard(e, code, sq, selfKing, enemyKing, +1);
-    }
+  KingSumsOf(e, e.pos, e.pos.King[SideIndex(SELF)], e.pos.King[SideIndex(ENEMY)]);
 }
 
 void RecomputeTableTotals(EvalState& e) {
@@ -216,68 +303,26 @@ void SelectCastleTables(EvalState& e) {
 }
 
 void MakeMoveEval(EvalState& e, int side, const Move& m) {
-  Position& p = e.pos;
-  const int other = Opponent(side);
-  const bool drop = IsDrop(m);
-  const int piece = m.piece;
-  // The board decides what is captured, as in MakeMove.
-  const int capture = p.Ban(m.to);
-  const int arriving = m.promote ? (piece | PROMOTED) : piece;
-  const bool kingMove = piece == SOU || piece == EOU;
-  const int selfKing = p.King[SideIndex(SELF)];
-  const int enemyKing = p.King[SideIndex(ENEMY)];
-
-  // 1. King sums of guards leaving, captured and arriving.
-  if (!kingMove) {
-    if (!drop && IsGuard(piece)) AddGuard(e, piece, m.from, selfKing, enemyKing, -1);
-    if (IsGuard(capture)) AddGuard(e, capture, m.to, selfKing, enemyKing, -1);
-    if (IsGuard(arriving)) AddGuard(e, arriving, m.to, selfKing, enemyKing, +1);
-  }
-
-  // 2. Square-table value of the departure.
-  if (!drop) TableTotal(e, side) -= SquareTable[piece][m.from];
-
-  // 3. Phase terms of the departure (a drop leaves the hand).
-  if (!drop) {
-    int32_t s, en;
-    BoardPhaseTerms(piece, RankOf(m.from), s, en);
-    e.PhaseSelf -= s;
-    e.PhaseEnemy -= en;
-  } else {
-    OwnPhase(e, side) -= PhaseHand[piece & 15];
-  }
-
-  // 4. The captured piece leaves the board for the mover's hand.
-  if (capture != EMP) {
-    int32_t s, en;
-    BoardPhaseTerms(capture, RankOf(m.to), s, en);
-    e.PhaseSelf -= s;
-    e.PhaseEnemy -= en;
-    OwnPhase(e, side) += PhaseHand[capture & 7];
-    TableTotal(e, other) -= SquareTable[capture][m.to];
-  }
-
-  // 5. Arrival.
-  {
-    int32_t s, en;
-    BoardPhaseTerms(arriving, RankOf(m.to), s, en);
-    e.PhaseSelf += s;
-    e.PhaseEnemy += en;
-    TableTotal(e, side) += SquareTable[arriving][m.to];
-  }
-
-  // 6. The move itself.
-  MakeMove(p, side, m);
-
-  // 7. Every guard's distance to a moved king has changed.
+  const bool kingMove = m.piece == SOU || m.piece == EOU;
+  AddMoveToSums(e, e.pos, side, m);
+  MakeMove(e.pos, side, m);
+  // Every guard's distance to a moved king has changed.
   if (kingMove) RecomputeKingSums(e);
 }
 
 int32_t Evaluate(const EvalState& e) {
-  const int32_t pE = ClampPhase(e.PhaseEnemy);
-  const int32_t pS = ClampPhase(e.PhaseSelf);
-  // Integer division truncates toward zero, as the king terms require.
-  return (pS - pE) * PHASE_POINTS + e.KingAttackSelf * pS / 16 + e.KingDefenceSelf * pE / 16 +
-         e.KingAttackEnemy * pE / 16 + e.KingDefenceEnemy * pS / 16 + e.TableSelf + e.TableEnemy +
-         e.pos.material;
+  return Score(e, e.pos.material);
+}
+
+int32_t EvaluateAfter(const EvalState& e, int side, const Move& m) {
+  const Position& p = e.pos;
+  EvalSums sums{e.PhaseEnemy,     e.PhaseSelf,       e.TableSelf,       e.TableEnemy,
+                e.KingAttackSelf, e.KingAttackEnemy, e.KingDefenceSelf, e.KingDefenceEnemy};
+  AddMoveToSums(sums, p, side, m);
+  if (m.piece == SOU || m.piece == EOU) {
+    int kings[2] = {p.King[0], p.King[1]};
+    kings[SideIndex(side)] = m.to;
+    KingSumsOf(sums, AfterBoard(p, m), kings[0], kings[1]);
+  }
+  return Score(sums, p.material + MaterialChange(p, side, m));
 }

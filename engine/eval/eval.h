@@ -37,3 +37,6 @@ void RecomputeTableTotals(EvalState& e);
 void MakeMoveEval(EvalState& e, int side, const Move& m);
 // Score from SELF's point of view.
 int32_t Evaluate(const EvalState& e);
+// Evaluate of the state after side's move m, read from the state before it
+// without making the move.
+int32_t EvaluateAfter(const EvalState& e, int side, const Move& m);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "eval/exchange_lists.h"
+#include "position/after_board.h"
 #include "position/lines.h"
 #include "position/pieces.h"
 #include "position/position.h"
@@ -29,6 +30,13 @@ inline void Append(AttackerLists& lists, int code, int from, int target) {
 
 bool IsKing(int code) {
   return code == SOU || code == EOU;
+}
+
+int CodeOn(const Position& p, int c) {
+  return p.Ban(c);
+}
+int CodeOn(const AfterBoard& b, int c) {
+  return b.At(c);
 }
 
 // Steppers from the attack maps, then every slider behind them along the
@@ -80,11 +88,13 @@ void SortCheapestFirst(Move* list, int count, bool ascending) {
   }
 }
 
-// The board of an exchange: the position with the captures on the target
-// played out, kept as the cells vacated so far and the piece now on the
-// target, so the position is never copied. Only material changes with it.
+// The board of an exchange: a base board (the Position, or the board after
+// a move that ordering reads without making it) with the captures on the
+// target played out, kept as the cells vacated so far and the piece now on
+// the target, so nothing is copied. Only material changes with it.
+template <class Base>
 struct ExchangeBoard {
-  const Position& p;
+  const Base& base;
   int target;
   int onTarget;
   uint64_t gone[3];
@@ -93,7 +103,7 @@ struct ExchangeBoard {
   int At(int c) const {
     if (c == target) return onTarget;
     if (c >= 0 && (gone[c >> 6] >> (c & 63) & 1)) return EMP;
-    return p.Ban(c);
+    return CodeOn(base, c);
   }
 
   // Whether side attacks the target on this board: the attack map's word
@@ -142,7 +152,8 @@ struct ExchangeBoard {
 // Material after side starts capturing with its list, the other side
 // answering with its own; SELF keeps the larger, ENEMY the smaller of
 // stopping now and capturing.
-int32_t CaptureLine(ExchangeBoard& board, int side, Move* own, int ownCount, Move* other,
+template <class Base>
+int32_t CaptureLine(ExchangeBoard<Base>& board, int side, Move* own, int ownCount, Move* other,
                     int otherCount) {
   const int32_t m0 = board.material;
   int i = 0;
@@ -155,6 +166,122 @@ int32_t CaptureLine(ExchangeBoard& board, int side, Move* own, int ownCount, Mov
   int32_t v = CaptureLine(board, Opponent(side), other, otherCount, own + 1, ownCount - 1);
   if (side == SELF) return v > m0 ? v : m0;
   return v < m0 ? v : m0;
+}
+
+// Which attacker lines of a square pass through a cell: indexed by
+// square - cell + LINE_BIAS, bit d (0..7) when the cell is on line d
+// (square - n * Direction[d]), bit d (8..11) when it is the knight cell
+// square - Direction[d].
+struct RelationTable {
+  uint16_t bits[2 * LINE_BIAS + 1];
+};
+
+constexpr RelationTable MakeRelations() {
+  RelationTable t{};
+  for (int i = 0; i <= 2 * LINE_BIAS; ++i) {
+    const int d = LineTo.dir[i];
+    if (d >= 0) t.bits[i] = static_cast<uint16_t>(1u << d);
+  }
+  constexpr int knights[DIRECTIONS - KING_DIRECTIONS] = {+14, -18, +18, -14};
+  for (int k = 0; k < DIRECTIONS - KING_DIRECTIONS; ++k)
+    t.bits[knights[k] + LINE_BIAS] |= static_cast<uint16_t>(1u << (KING_DIRECTIONS + k));
+  return t;
+}
+
+constexpr RelationTable Relations = MakeRelations();
+
+// Lines through t and knight cells of t whose contents the move changes:
+// those of its two cells.
+uint32_t ChangedLines(const AfterBoard& b, int t) {
+  uint32_t lines = Relations.bits[t - b.to + LINE_BIAS];
+  if (b.from != AfterBoard::NO_CELL) lines |= Relations.bits[t - b.from + LINE_BIAS];
+  return lines;
+}
+
+// The step and slide bits of the lines in `lines` (bits 0..11).
+uint32_t MapBitsOf(uint32_t lines) {
+  return lines | (lines & 0xFF) << SLIDE_BIT;
+}
+
+// Whether side attacks t on the board after the move: the map before the
+// move answers for every line the move leaves alone, the board after it
+// for the others.
+bool AttackedAfter(const AfterBoard& b, int side, int t, uint32_t changed) {
+  if (b.before.Map(side)[t] & ~MapBitsOf(changed)) return true;
+  for (uint32_t lines = changed; lines; lines &= lines - 1) {
+    const int d = LowestBit(lines);
+    const int k = Direction[d];
+    int y = t - k;
+    int code = b.At(y);
+    if ((code & side) && CanStep[d][code]) return true;
+    if (d >= KING_DIRECTIONS) continue;
+    while (code == EMP) {
+      y -= k;
+      code = b.At(y);
+    }
+    if ((code & side) && CanSlide[d][code]) return true;
+  }
+  return false;
+}
+
+// The attackers of t along line d of board (steppers, then every slider
+// lined up behind, closest first, either colour), as CollectUnsorted finds
+// them from the attack maps.
+template <class Board>
+void CollectLine(const Board& board, int t, int d, AttackerLists& lists) {
+  const int k = Direction[d];
+  const int near = t - k;
+  const int code = CodeOn(board, near);
+  int c = t;
+  if (CanStep[d][code]) {
+    Append(lists, code, near, t);
+    c = near;
+  }
+  // A king in front hides the sliders behind it.
+  if (IsKing(code)) return;
+  for (;;) {
+    int s = c - k;
+    while (CodeOn(board, s) == EMP) s -= k;
+    const int slider = CodeOn(board, s);
+    if (!CanSlide[d][slider]) return;
+    Append(lists, slider, s, t);
+    c = s;
+  }
+}
+
+// The attackers of t on the board after a move, in the order
+// CollectUnsorted finds them on the made move's attack maps. Only lines the
+// maps before the move show, or that the move changed, can hold any; the
+// unchanged ones are read from the board before the move.
+void CollectAfter(const AfterBoard& b, int t, uint32_t changed, AttackerLists& lists) {
+  const Position& p = b.before;
+  const uint32_t word = p.Map(SELF)[t] | p.Map(ENEMY)[t];
+  for (uint32_t lines = ((word | word >> SLIDE_BIT) | changed) & 0xFF; lines; lines &= lines - 1) {
+    const int d = LowestBit(lines);
+    if (changed >> d & 1)
+      CollectLine(b, t, d, lists);
+    else
+      CollectLine(p, t, d, lists);
+  }
+  for (int d = KING_DIRECTIONS; d < DIRECTIONS; ++d) {
+    const int from = t - Direction[d];
+    const int code = b.At(from);
+    if (CanStep[d][code]) Append(lists, code, from, t);
+  }
+}
+
+// The exchange once both lists are sorted: what the side not owning x wins
+// starting on the base board.
+template <class Base>
+int32_t PlayOut(const Base& base, int square, int x, AttackerLists& lists, int32_t material) {
+  ExchangeBoard<Base> board{base, square, x, {0, 0, 0}, material};
+  if ((x & ENEMY) && lists.selfCount > 0)
+    return CaptureLine(board, SELF, lists.self, lists.selfCount, lists.enemy, lists.enemyCount) -
+           material;
+  if ((x & SELF) && lists.enemyCount > 0)
+    return material -
+           CaptureLine(board, ENEMY, lists.enemy, lists.enemyCount, lists.self, lists.selfCount);
+  return 0;
 }
 
 }  // namespace
@@ -175,15 +302,26 @@ int32_t ExchangeValue(const Position& p, int square) {
 
   AttackerLists lists;
   CollectAttackers(p, square, lists);
+  return PlayOut(p, square, x, lists, p.material);
+}
 
-  ExchangeBoard board{p, square, x, {0, 0, 0}, p.material};
-  if ((x & ENEMY) && lists.selfCount > 0)
-    return CaptureLine(board, SELF, lists.self, lists.selfCount, lists.enemy, lists.enemyCount) -
-           p.material;
-  if ((x & SELF) && lists.enemyCount > 0)
-    return p.material -
-           CaptureLine(board, ENEMY, lists.enemy, lists.enemyCount, lists.self, lists.selfCount);
-  return 0;
+int32_t ExchangeValueAfter(const AfterBoard& b, int square, int* attackers) {
+  const int x = b.At(square);
+  if (x == EMP || x == WALL) return 0;
+  const uint32_t changed = ChangedLines(b, square);
+  const int owner = x & (SELF | ENEMY);
+  const bool taken = AttackedAfter(b, Opponent(owner), square, changed);
+  if (attackers) {
+    *attackers = taken ? Opponent(owner) : 0;
+    if (AttackedAfter(b, owner, square, changed)) *attackers |= owner;
+  }
+  if (!taken) return 0;
+  AttackerLists lists;
+  CollectAfter(b, square, changed, lists);
+  SortCheapestFirst(lists.self, lists.selfCount, true);
+  SortCheapestFirst(lists.enemy, lists.enemyCount, false);
+  // The exchange's result does not depend on the material it starts from.
+  return PlayOut(b, square, x, lists, 0);
 }
 
 int32_t BestCaptureThreat(const Position& p, int side) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "eval/exchange.h"
+#include "position/after_board.h"
 #include "position/pieces.h"
 #include "position/position.h"
 
@@ -52,61 +53,60 @@ struct BeforeValues {
 
 // What a piece newly bearing on n means: a check, a threat against an
 // opponent piece, or cover for an own piece.
-void ScoreTarget(BeforeValues& before, const Position& after, int side, int n, int32_t checkBonus,
+void ScoreTarget(BeforeValues& before, const AfterBoard& after, int side, int n, int32_t checkBonus,
                  Terms& t) {
-  const int cell = after.Ban(n);
+  const int cell = after.At(n);
   if (cell == (Opponent(side) | OU)) {
     t.gain += checkBonus;
   } else if (IsOpenCell(cell, side)) {
-    t.gain += ExchangeValue(after, n);
+    t.gain += ExchangeValueAfter(after, n);
   } else if (IsOwnCell(cell, side)) {
-    t.protect += before.At(n) - ExchangeValue(after, n);
+    t.protect += before.At(n) - ExchangeValueAfter(after, n);
   }
 }
 
+// The move's score, read from the board after it without making it.
 int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values, const Move& m) {
   const Position& before = e.pos;
-  const int arriving = m.promote ? (m.piece | PROMOTED) : m.piece;
-  EvalState copy = e;
-  MakeMoveEval(copy, side, m);
-  const Position& after = copy.pos;
+  const AfterBoard after(before, m);
+  const int arriving = after.placed;
 
-  int16_t score = Wrap16(Evaluate(copy) - e0);
+  int16_t score = Wrap16(EvaluateAfter(e, side, m) - e0);
   if (side == ENEMY) score = Wrap16(-score);
 
-  int32_t risk = ExchangeValue(after, m.to);
+  int attackers = 0;  // the sides attacking the moved piece afterwards
+  int32_t risk = ExchangeValueAfter(after, m.to, &attackers);
   if (!IsDrop(m)) risk -= values.At(m.from);
 
   int32_t checkBonus;
-  if (after.Map(Opponent(side))[m.to] == 0)
+  if (!(attackers & Opponent(side)))
     checkBonus = CHECK_SAFE;
-  else if (after.Map(side)[m.to] != 0)
+  else if (attackers & side)
     checkBonus = CHECK_DEFENDED;
   else
     checkBonus = CHECK_HANGING;
 
   Terms t;
-  for (int d = 0; d < DIRECTIONS; ++d)
-    if (CanStep[d][arriving]) ScoreTarget(values, after, side, m.to + Direction[d], checkBonus, t);
+  for (uint32_t set = PieceSets.step[arriving]; set; set &= set - 1)
+    ScoreTarget(values, after, side, m.to + Direction[LowestBit(set)], checkBonus, t);
 
   // Own sliders the piece was screening now reach further (no check bonus
   // here: a discovered check counts as an ordinary target).
   if (!IsDrop(m)) {
-    for (int d = 0; d < KING_DIRECTIONS; ++d) {
-      if (((before.Map(side)[m.from] >> (SLIDE_BIT + d)) & 1) == 0) continue;
-      const int n = Scan(after, m.from, Direction[d]);
-      const int cell = after.Ban(n);
+    for (uint32_t set = (before.Map(side)[m.from] >> SLIDE_BIT) & 0xFF; set; set &= set - 1) {
+      const int d = LowestBit(set);
+      const int n = after.Scan(m.from, Direction[d]);
+      const int cell = after.At(n);
       if (cell == WALL) continue;
       if (IsOpenCell(cell, side))
-        t.gain += ExchangeValue(after, n);
+        t.gain += ExchangeValueAfter(after, n);
       else if (IsOwnCell(cell, side))
-        t.protect += values.At(n) - ExchangeValue(after, n);
+        t.protect += values.At(n) - ExchangeValueAfter(after, n);
     }
   }
 
-  for (int d = 0; d < KING_DIRECTIONS; ++d)
-    if (CanSlide[d][arriving])
-      ScoreTarget(values, after, side, Scan(after, m.to, Direction[d]), checkBonus, t);
+  for (uint32_t set = PieceSets.slide[arriving]; set; set &= set - 1)
+    ScoreTarget(values, after, side, after.Scan(m.to, Direction[LowestBit(set)]), checkBonus, t);
 
   score = Wrap16(score + (t.protect - risk));
   if (before.Ban(m.to) != EMP) score = Wrap16(score + CAPTURE_BONUS);

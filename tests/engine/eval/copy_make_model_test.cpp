@@ -10,6 +10,7 @@
 #include "eval_fixture.h"
 #include "position/checks.h"
 #include "position/makemove.h"
+#include "position/pieces.h"
 
 namespace {
 
@@ -108,6 +109,48 @@ TEST(CopyMakeModel, ExchangeChecksAndMobilityMatchOnPlayouts) {
   }
   EXPECT_GT(squares, 300000);
   EXPECT_GT(checks, 20000);
+}
+
+// Ordering reads every move from the board before it: the evaluation, the
+// exchange values and who attacks each square must be those of the made
+// move, promotions included.
+TEST(CopyMakeModel, BoardAfterAMoveReadsAsTheMadeMove) {
+  std::mt19937 rng(1414);
+  long looks = 0;
+  for (int game = 0; game < 9; ++game) {
+    int side = SELF;
+    EvalState e = FromSfen(Starts[game % 3], &side);
+    for (int ply = 0; ply < 60; ++ply) {
+      Move list[MAX_MOVES];
+      const int n = GenerateMoves(e.pos, side, list);
+      if (n == 0) break;
+      for (int i = 0; i < n; ++i)
+        for (int promote = 0; promote <= 1; ++promote) {
+          Move m = list[i];
+          m.promote = static_cast<uint8_t>(promote);
+          if (promote && !MayPromote(side, m)) continue;
+          EvalState made = e;
+          MakeMoveEval(made, side, m);
+          const std::string what = FormatUsiMove(m) + " in " + FormatSfen(e.pos, side);
+          ASSERT_EQ(EvaluateAfter(e, side, m), Evaluate(made)) << what;
+          const AfterBoard after(e.pos, m);
+          for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) {
+            if (!IsSquare(sq)) continue;
+            int attackers = -1;
+            ASSERT_EQ(ExchangeValueAfter(after, sq, &attackers), ExchangeValue(made.pos, sq))
+                << FormatUsiSquare(sq) << " after " << what;
+            if (made.pos.Ban(sq) == EMP) continue;
+            const int want =
+                (made.pos.Map(SELF)[sq] ? SELF : 0) | (made.pos.Map(ENEMY)[sq] ? ENEMY : 0);
+            ASSERT_EQ(attackers, want) << FormatUsiSquare(sq) << " after " << what;
+            ++looks;
+          }
+        }
+      MakeMoveEval(e, side, list[rng() % n]);
+      side = Opponent(side);
+    }
+  }
+  EXPECT_GT(looks, 500000);
 }
 
 }  // namespace
