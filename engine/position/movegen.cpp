@@ -468,8 +468,9 @@ bool HasLegalMove(const Position& p, int side) {
 namespace {
 
 // Counting twin of Generator::Normal for a side not in check: the same
-// squares and rules, with no work per move. Free pieces are counted by code
-// with their offsets known at compile time.
+// squares and rules, with no work per move. Free pieces are counted a kind
+// at a time with the offsets known at compile time, which spares a branch
+// on the kind of every piece.
 
 // Moves of a free Code on sq along the rule's offsets I.
 template <int Side, int Code, size_t... I>
@@ -492,7 +493,7 @@ inline int FreeMoves(const uint8_t* ban, int sq) {
   return FreeMoves<Side, Code>(ban, sq, std::make_index_sequence<r.steps + r.slides>());
 }
 
-// Moves of the piece on sq when its pin is `pin` (nonzero).
+// Moves of the piece on sq whose pin-table entry is `pin`.
 template <int Side>
 int PinnedMoves(const uint8_t* ban, int sq, int32_t pin) {
   const MoveRule& r = Rules.rule[ban[sq]];
@@ -533,39 +534,17 @@ inline int KingSteps(const uint8_t* ban, const uint32_t* attacked, int king,
   return (0 + ... + free(offsets[D]));
 }
 
-// The moves of the pieces on squares sq[0..count), pins as in the
-// generator (null: none of them pinned); kings add to `kings` instead.
-template <int Side>
-inline int PieceMovesAt(const uint8_t* ban, const uint8_t* sq, int count, const int32_t* pins,
-                        int& kings) {
+// Counting groups of the codes of a side (code - side): the kinds that share
+// a rule share a group; GROUPS names codes without moves.
+enum CountGroup : uint8_t { G_FU, G_KY, G_KE, G_GI, G_KI, G_KA, G_HI, G_UM, G_RY, G_OU, GROUPS };
+constexpr uint8_t GroupOf[16] = {GROUPS, G_FU, G_KY, G_KE, G_GI, G_KI,   G_KA, G_HI,
+                                 G_OU,   G_KI, G_KI, G_KI, G_KI, GROUPS, G_UM, G_RY};
+
+// The moves of the free pieces in one group, all of code Code.
+template <int Side, int Code>
+inline int GroupMoves(const uint8_t* ban, const uint8_t* sq, int count) {
   int n = 0;
-  for (int i = 0; i < count; ++i) {
-    const int s = sq[i];
-    const int code = ban[s];
-    if (pins && pins[s]) {
-      if (KindOf(code) != OU)
-        n += PinnedMoves<Side>(ban, s, pins[s]);
-      else
-        ++kings;
-      continue;
-    }
-    switch (code - Side) {
-      // clang-format off
-      case FU: n += FreeMoves<Side, Side | FU>(ban, s); break;
-      case KY: n += FreeMoves<Side, Side | KY>(ban, s); break;
-      case KE: n += FreeMoves<Side, Side | KE>(ban, s); break;
-      case GI: n += FreeMoves<Side, Side | GI>(ban, s); break;
-      case KI: case FU | PROMOTED: case KY | PROMOTED: case KE | PROMOTED: case GI | PROMOTED:
-        n += FreeMoves<Side, Side | KI>(ban, s); break;
-      case KA: n += FreeMoves<Side, Side | KA>(ban, s); break;
-      case HI: n += FreeMoves<Side, Side | HI>(ban, s); break;
-      case KA | PROMOTED: n += FreeMoves<Side, Side | KA | PROMOTED>(ban, s); break;
-      case HI | PROMOTED: n += FreeMoves<Side, Side | HI | PROMOTED>(ban, s); break;
-      case OU: ++kings; break;
-      default: break;  // codes without moves
-        // clang-format on
-    }
-  }
+  for (int i = 0; i < count; ++i) n += FreeMoves<Side, Code>(ban, sq[i]);
   return n;
 }
 
@@ -578,22 +557,43 @@ int CountNormal(const Position& p) {
   PinTable local;
   const int32_t* pins =
       king && HasOwnPin<Side>(ban, other, king, directions) ? FindPins(p, local) : nullptr;
-  // Own pieces in board order, as BoardMoves visits them.
-  uint8_t squares[81];
-  int count = 0;
+  // Own pieces by group, so that each group is counted by its own loop.
+  uint8_t squares[GROUPS + 1][81];
+  int count[GROUPS + 1] = {};
+  auto put = [&](int sq) {
+    const int g = GroupOf[ban[sq] - Side];
+    squares[g][count[g]++] = static_cast<uint8_t>(sq);
+  };
   const uint64_t sideBytes = 0x0101010101010101ull * Side;
   for (int file = 1; file <= 9; ++file) {
     const int first = MakeSquare(file, 1);
     uint64_t ranks;
     std::memcpy(&ranks, ban + first, sizeof ranks);
     for (uint64_t own = ranks & sideBytes; own; own &= own - 1)
-      squares[count++] = static_cast<uint8_t>(first + __builtin_ctzll(own) / 8);
-    squares[count] = static_cast<uint8_t>(first + 8);
-    count += (ban[first + 8] & Side) != 0;
+      put(first + __builtin_ctzll(own) / 8);
+    if (ban[first + 8] & Side) put(first + 8);
   }
-  int kings = 0;  // own king pieces met; BoardMoves lists the king's moves for each
-  int n = pins ? PieceMovesAt<Side>(ban, squares, count, pins, kings)
-               : PieceMovesAt<Side>(ban, squares, count, nullptr, kings);
+  // BoardMoves lists the king's moves for every own king piece it meets.
+  const int kings = count[G_OU];
+  int n = 0;
+  if (pins) {
+    for (int g = 0; g < GROUPS; ++g)
+      if (g != G_OU)
+        for (int i = 0; i < count[g]; ++i) {
+          const int sq = squares[g][i];
+          n += PinnedMoves<Side>(ban, sq, pins[sq]);
+        }
+  } else {
+    n += GroupMoves<Side, Side | FU>(ban, squares[G_FU], count[G_FU]);
+    n += GroupMoves<Side, Side | KY>(ban, squares[G_KY], count[G_KY]);
+    n += GroupMoves<Side, Side | KE>(ban, squares[G_KE], count[G_KE]);
+    n += GroupMoves<Side, Side | GI>(ban, squares[G_GI], count[G_GI]);
+    n += GroupMoves<Side, Side | KI>(ban, squares[G_KI], count[G_KI]);
+    n += GroupMoves<Side, Side | KA>(ban, squares[G_KA], count[G_KA]);
+    n += GroupMoves<Side, Side | HI>(ban, squares[G_HI], count[G_HI]);
+    n += GroupMoves<Side, Side | KA | PROMOTED>(ban, squares[G_UM], count[G_UM]);
+    n += GroupMoves<Side, Side | HI | PROMOTED>(ban, squares[G_RY], count[G_RY]);
+  }
   if (kings && king) n += kings * KingSteps<Side>(ban, other, king, directions);
 
   const int32_t* hand = p.Motigoma + Side;
