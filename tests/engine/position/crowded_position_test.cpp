@@ -8,6 +8,7 @@
 
 #include "core_fixture.h"
 #include "position/makemove.h"
+#include "position/movegen.h"
 #include "position/usi.h"
 
 namespace {
@@ -44,6 +45,7 @@ TEST(CrowdedPosition, GenerationStopsAtTheEndOfTheList) {
   std::memset(&buffer, 0xA5, sizeof buffer);
   int n = GenerateMoves(p, SELF, buffer.list);
   EXPECT_EQ(n, MAX_MOVES);
+  EXPECT_EQ(CountMoves(p, SELF), MAX_MOVES) << "the counter stops where the list does";
   for (const Move& m : buffer.beyond) {
     uint8_t bytes[sizeof m];
     std::memcpy(bytes, &m, sizeof m);

@@ -45,12 +45,13 @@ struct Coverage {
   int pawnDropMatesRefused = 0;
 };
 
-// Compares GenerateMoves with the model on one position; returns false (and
-// records a failure) on any difference.
+// Compares GenerateMoves with the model, and CountMoves with its count, on
+// one position; returns false (and records a failure) on any difference.
 bool CompareOne(const Position& p, int side, Coverage& cov) {
   static Move list[4 * MAX_MOVES];  // room beyond the limit, so an overrun shows as a count
   int n = GenerateMoves(p, side, list);
   const std::string where = "position " + FormatSfen(p, side);
+  EXPECT_EQ(CountMoves(p, side), n) << where << ": the counter and the list differ";
 
   std::set<brute::MoveKey> got;
   bool ok = true;
