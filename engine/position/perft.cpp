@@ -2,32 +2,9 @@
 // making the moves.
 #include "position/perft.h"
 
-#include <cstring>
-
+#include "position/copy.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
-
-namespace {
-
-// The child copy in 16-byte blocks: for a record of this size the compiler
-// emits a string move, which is several times slower on processors without
-// fast string moves, and the copy is a quarter of perft's time.
-inline void CopyPosition(Position& to, const Position& from) {
-  typedef long long Block __attribute__((vector_size(16)));
-  constexpr size_t BLOCKS = sizeof(Position) / sizeof(Block);
-  unsigned char* d = reinterpret_cast<unsigned char*>(&to);
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(&from);
-#pragma GCC unroll 128
-  for (size_t i = 0; i < BLOCKS; ++i) {
-    Block b;
-    std::memcpy(&b, s + i * sizeof b, sizeof b);
-    std::memcpy(d + i * sizeof b, &b, sizeof b);
-  }
-  constexpr size_t TAIL = sizeof(Position) - BLOCKS * sizeof(Block);
-  std::memcpy(d + BLOCKS * sizeof(Block), s + BLOCKS * sizeof(Block), TAIL);
-}
-
-}  // namespace
 
 uint64_t Perft(const Position& p, int side, int depth) {
   if (depth <= 0) return 1;
@@ -37,7 +14,7 @@ uint64_t Perft(const Position& p, int side, int depth) {
   uint64_t leaves = 0;
   Position child;
   for (int i = 0; i < count; ++i) {
-    CopyPosition(child, p);
+    CopyRecord(child, p);
     MakeMove(child, side, list[i]);
     leaves += Perft(child, Opponent(side), depth - 1);
   }
@@ -48,7 +25,7 @@ int PerftDivide(const Position& p, int side, int depth, Move* moves, uint64_t* c
   const int count = GenerateMoves(p, side, moves);
   Position child;
   for (int i = 0; i < count; ++i) {
-    CopyPosition(child, p);
+    CopyRecord(child, p);
     MakeMove(child, side, moves[i]);
     counts[i] = Perft(child, Opponent(side), depth - 1);
   }

@@ -7,6 +7,7 @@
 
 #include "eval/exchange.h"
 #include "eval/ordering.h"
+#include "position/copy.h"
 #include "position/movegen.h"
 #include "position/position.h"
 #include "search/mate.h"
@@ -59,7 +60,7 @@ struct Node {
 // Searches one move of the node; bound limits the recapture extension.
 void SearchMove(Node& n, const Move& m, int32_t bound) {
   CurrentLine[n.ply] = m;
-  n.child = *n.e;
+  CopyRecord(n.child, *n.e);
   MakeMoveEval(n.child, n.side, m);
   const int opp = Opponent(n.side);
   const int32_t childBeta = -std::max(n.alpha, n.best);
