@@ -236,7 +236,10 @@ int CheckingMoves(const Position& p, int side, Move* list, const int32_t* pins) 
   // that can attack the king are generated at all.
   const bool attacked = king && p.Map(side)[king] != 0;
   int count = -1;
-  if (king && !inCheck && !attacked) count = GenerateMovesTowards(p, side, king, list, pins);
+  if (king && !inCheck && !attacked) {
+    count = GenerateCheckCandidates(p, side, king, list, pins);
+    if (count < 0) count = GenerateMovesTowards(p, side, king, list, pins);
+  }
   if (count < 0) count = GenerateMoves(p, side, list, pins);
   if (king == 0) return 0;  // no king, no check word
   Position scratch;
