@@ -236,7 +236,12 @@ class Generator {
       const int files = FileOf(sq) - FileOf(target), ranks = RankOf(sq) - RankOf(target);
       const bool near = PieceSets.slide[code] || (files * files <= 4 && ranks * ranks <= 16);
       const int e = LineDirection(sq, target);
-      if (near || (e >= 0 && (own[sq] >> (SLIDE_BIT + e) & 1))) PieceOrKingMoves(sq);
+      if (e >= 0 && (own[sq] >> (SLIDE_BIT + e) & 1))
+        PieceOrKingMoves(sq);  // may unmask a slider: every move
+      else if (near && KindOf(code) == OU)
+        KingMoves(0);
+      else if (near)
+        DirectCandidates(sq, code, target);
     };
     // Board order, as BoardMoves reads it.
     for (int file = 1; file <= 9; ++file) {
@@ -250,14 +255,42 @@ class Generator {
     return DropsTowards(target, most);
   }
 
+  // The moves of PieceMoves(sq, code), in its order, whose destination
+  // lies a step from target or on a line to it the piece slides along:
+  // every move that can attack target directly after it is made.
+  void DirectCandidates(int sq, int code, int target) {
+    const MoveRule& r = Rules.rule[code];
+    const int32_t pin = Pin(sq);
+    const uint32_t steps = PieceSets.step[code], slides = PieceSets.slide[code];
+    // t is a square here, so the tables' bounds hold.
+    auto reaches = [&](int t) {
+      if (steps & StepDirection(t, target)) return true;
+      const int d = LineDirection(t, target);
+      return d >= 0 && (slides >> d & 1);
+    };
+    int i = 0;
+    for (; i < r.steps; ++i) {
+      const int k = r.offset[i];
+      const int t = sq + k;
+      if (PinAllows(pin, k) && !(p_.Ban(t) & side_) && reaches(t)) Append(sq, t, code);
+    }
+    for (const int end = r.steps + r.slides; i < end; ++i) {
+      const int k = r.offset[i];
+      if (!PinAllows(pin, k)) continue;
+      int t = sq + k;
+      for (; p_.Ban(t) == EMP; t += k)
+        if (reaches(t)) Append(sq, t, code);
+      if (!(p_.Ban(t) & side_) && reaches(t)) Append(sq, t, code);
+    }
+  }
+
   // The drops of NormalTowards after the board moves; boardMoves is the
   // number of board moves of the normal list or a bound on it. False when
   // the normal list might pass MAX_MOVES.
   bool DropsTowards(int target, int boardMoves) {
-    int empty = 0, kinds = 0;
-    for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) empty += p_.Ban(sq) == EMP;
+    int kinds = 0;
     for (int kind = FU; kind <= HI; ++kind) kinds += p_.Motigoma[side_ | kind] > 0;
-    if (boardMoves + empty * kinds > MAX_MOVES) return false;
+    if (boardMoves + EmptySquares() * kinds > MAX_MOVES) return false;
     for (int kind = FU; kind <= HI; ++kind) {
       const int code = side_ | kind;
       if (p_.Motigoma[code] <= 0) continue;
@@ -387,28 +420,27 @@ class Generator {
 
   // King moves; w is the check word (0 when not in check). A slider that
   // checks along a line still covers the square behind the king, which the
-  // board scan cannot see while the king blocks the ray.
+  // board scan cannot see while the king blocks the ray. The capture of a
+  // checker next to the king comes first, then directions 0..7.
   void KingMoves(uint32_t w) {
     const int king = p_.King[SideIndex(side_)];
     if (king == 0) return;
     // The other side's map word at a square is nonzero exactly when its
     // pieces attack it on this board (the king still standing where it is).
     const uint32_t* attacked = p_.Map(Opponent(side_));
-    int first = -1;
-    if (w & 0xFF) {
-      first = LowestBit(w & 0xFF);
-      const int t = king - Direction[first];
-      if (!(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - first) & 1))
-        Append(king, t, p_.Ban(king));
-    }
+    unsigned open = 0;
     for (int d = 0; d < KING_DIRECTIONS; ++d) {
-      if (d == first) continue;
       const int t = king - Direction[d];
-      if (p_.Ban(t) & side_) continue;
-      if (attacked[t]) continue;
-      if (w >> (SLIDE_BIT + 7 - d) & 1) continue;
-      Add(king, -Direction[d], 0);
+      const bool free = !(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - d) & 1);
+      open |= static_cast<unsigned>(free) << d;
     }
+    const int code = p_.Ban(king);
+    if (w & 0xFF) {
+      const int first = LowestBit(w & 0xFF);
+      if (open >> first & 1) Append(king, king - Direction[first], code);
+      open &= ~(1u << first);
+    }
+    for (; open; open &= open - 1) Append(king, king - Direction[LowestBit(open)], code);
   }
 
   // Board moves of pieces other than the king onto target (the checker's
@@ -430,6 +462,23 @@ class Generator {
         Add(y, k, Pin(y));
       }
     }
+  }
+
+  // Empty squares of the board. A file's ranks 1..8 are one word; a code
+  // is below 0x80, so adding 0x7F to each byte sets its top bit exactly
+  // when the byte is not EMP, and one multiplication adds those bits up.
+  int EmptySquares() const {
+    constexpr uint64_t low = 0x7F7F7F7F7F7F7F7Full, ones = 0x0101010101010101ull;
+    int occupied = 0;
+    for (int file = 1; file <= 9; ++file) {
+      const int first = MakeSquare(file, 1);
+      uint64_t ranks;
+      std::memcpy(&ranks, &p_.Cells[GUARD_CELLS + first], sizeof ranks);
+      const uint64_t taken = ((((ranks & low) + low) | ranks) >> 7) & ones;
+      occupied += static_cast<int>((taken * ones) >> 56);
+      occupied += p_.Ban(first + 8) != EMP;
+    }
+    return 81 - occupied;
   }
 
   bool FileHasPawn(int file) const {
