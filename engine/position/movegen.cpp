@@ -345,9 +345,12 @@ class Generator {
   // Evasion for StopAtFirst: whether an answer exists does not depend on
   // the order, so the cheapest stages come first.
   void FirstEvasion(uint32_t w) {
-    KingMoves(w);
-    if (Full() || (w & (w - 1))) return;
     const int king = p_.King[SideIndex(side_)];
+    if (const unsigned open = KingSquares(king, w)) {
+      Append(king, king - Direction[LowestBit(open)], p_.Ban(king));
+      return;
+    }
+    if (w & (w - 1)) return;
     const int b = LowestBit(w);
     const bool slider = b >= SLIDE_BIT;
     const int k = slider ? -Direction[b - SLIDE_BIT] : 0;
@@ -425,15 +428,7 @@ class Generator {
   void KingMoves(uint32_t w) {
     const int king = p_.King[SideIndex(side_)];
     if (king == 0) return;
-    // The other side's map word at a square is nonzero exactly when its
-    // pieces attack it on this board (the king still standing where it is).
-    const uint32_t* attacked = p_.Map(Opponent(side_));
-    unsigned open = 0;
-    for (int d = 0; d < KING_DIRECTIONS; ++d) {
-      const int t = king - Direction[d];
-      const bool free = !(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - d) & 1);
-      open |= static_cast<unsigned>(free) << d;
-    }
+    unsigned open = KingSquares(king, w);
     const int code = p_.Ban(king);
     if (w & 0xFF) {
       const int first = LowestBit(w & 0xFF);
@@ -441,6 +436,20 @@ class Generator {
       open &= ~(1u << first);
     }
     for (; open; open &= open - 1) Append(king, king - Direction[LowestBit(open)], code);
+  }
+
+  // Bit d set when the king on `king` may step to king - Direction[d]. The
+  // other side's map word at a square is nonzero exactly when its pieces
+  // attack it on this board (the king still standing where it is).
+  unsigned KingSquares(int king, uint32_t w) const {
+    const uint32_t* attacked = p_.Map(Opponent(side_));
+    unsigned open = 0;
+    for (int d = 0; d < KING_DIRECTIONS; ++d) {
+      const int t = king - Direction[d];
+      const bool free = !(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - d) & 1);
+      open |= static_cast<unsigned>(free) << d;
+    }
+    return open;
   }
 
   // Board moves of pieces other than the king onto target (the checker's
