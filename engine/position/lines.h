@@ -27,3 +27,23 @@ inline constexpr LineTable LineTo = MakeLineTable();
 inline int LineDirection(int from, int to) {
   return LineTo.dir[to - from + LINE_BIAS];
 }
+
+// StepDirection(from, to): the bit 1 << d of the direction d (0..11) with
+// to = from + Direction[d], else 0; the twelve offsets are distinct.
+struct StepTable {
+  uint16_t bit[2 * LINE_BIAS + 1];
+};
+
+constexpr StepTable MakeStepTable() {
+  StepTable t{};
+  constexpr int offsets[DIRECTIONS] = {+17, +1, -15, +16, -16, +15, -1, -17, +14, -18, +18, -14};
+  for (int d = 0; d < DIRECTIONS; ++d)
+    t.bit[offsets[d] + LINE_BIAS] = static_cast<uint16_t>(1u << d);
+  return t;
+}
+
+inline constexpr StepTable StepTo = MakeStepTable();
+
+inline uint32_t StepDirection(int from, int to) {
+  return StepTo.bit[to - from + LINE_BIAS];
+}

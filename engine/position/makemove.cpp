@@ -206,8 +206,7 @@ bool AttacksAfter(const Position& p, int side, const Move& m, int king) {
   const int to = m.to;
   const int from = IsDrop(m) ? 0 : m.from;
   const int placed = m.promote ? (m.piece | PROMOTED) : m.piece;
-  for (uint32_t set = PieceSets.step[placed]; set; set &= set - 1)
-    if (to + Direction[LowestBit(set)] == king) return true;
+  if (PieceSets.step[placed] & StepDirection(to, king)) return true;
   const int d = LineDirection(to, king);
   if (d >= 0 && (PieceSets.slide[placed] >> d & 1) &&
       ClearBetween(p, to, king, Direction[d], from, to, placed))
@@ -236,14 +235,21 @@ int CheckingMoves(const Position& p, int side, Move* list, const int32_t* pins) 
   // that can attack the king are generated at all.
   const bool attacked = king && p.Map(side)[king] != 0;
   int count = -1;
-  if (king && !inCheck && !attacked) count = GenerateMovesTowards(p, side, king, list, pins);
+  if (king && !inCheck && !attacked) {
+    count = GenerateCheckCandidates(p, side, king, list, pins);
+    if (count < 0) count = GenerateMovesTowards(p, side, king, list, pins);
+  }
+  // The drops of those lists stand where the dropped piece attacks the king.
+  const bool dropsCheck = count >= 0;
   if (count < 0) count = GenerateMoves(p, side, list, pins);
   if (king == 0) return 0;  // no king, no check word
   Position scratch;
   int kept = 0;
   for (int i = 0; i < count; ++i) {
     bool check;
-    if (attacked || list[i].to == king) {
+    if (dropsCheck && IsDrop(list[i])) {
+      check = true;
+    } else if (attacked || list[i].to == king) {
       scratch = p;
       MakeMove(scratch, side, list[i]);
       check = CheckWord(scratch, side) != 0;

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "position/lines.h"
 #include "position/pieces.h"
 #include "position/position.h"
 
@@ -78,6 +79,22 @@ constexpr RuleTable MakeRules() {
 
 constexpr RuleTable Rules = MakeRules();
 
+// Most board moves a piece of each code can have: a slide runs at most
+// eight squares.
+struct MoveBoundTable {
+  int8_t most[64];
+};
+
+constexpr MoveBoundTable MakeMoveBounds() {
+  MoveBoundTable t{};
+  for (int c = 0; c < 64; ++c)
+    t.most[c] = static_cast<int8_t>(Rules.rule[c].steps + 8 * Rules.rule[c].slides);
+  t.most[SOU] = t.most[EOU] = KING_DIRECTIONS;
+  return t;
+}
+
+constexpr MoveBoundTable MoveBounds = MakeMoveBounds();
+
 constexpr int NO_BLOCK = -1000;
 
 // A pinned piece may move only along its pin line.
@@ -85,18 +102,40 @@ inline bool PinAllows(int32_t pin, int k) {
   return pin == 0 || pin == k || pin == -k;
 }
 
-// Attack set of side on square t. With pins, pieces whose pin forbids the
-// move to t are left out. `block` names a cell treated as holding a pawn of
-// `blockCode` (a pawn being tried as a drop), NO_BLOCK for none.
-uint32_t AttackSet(const Position& p, int side, int t, const int32_t* pins, int block,
-                   int blockCode) {
+// The pin of side's piece on sq, read from the board and the other side's
+// map: the offset toward side's king when sq is the first piece on that
+// line and a slider of the other side bears on it along the line, else 0.
+// The same value ComputePins enters, without clearing a table.
+inline int32_t PinOf(const Position& p, int side, int sq) {
+  const int king = p.King[SideIndex(side)];
+  if (king == 0) return 0;
+  const int d = LineDirection(sq, king);
+  if (d < 0 || !(p.Map(Opponent(side))[sq] >> (SLIDE_BIT + d) & 1)) return 0;
+  const int k = Direction[d];
+  for (int c = sq + k; c != king; c += k)
+    if (p.Ban(c) != EMP) return 0;
+  return k;
+}
+
+// Which pins the attack set honours: none, a caller's table, or PinOf.
+enum class PinSource { NONE, TABLE, BOARD };
+
+// Attack set of side on square t. Pieces whose pin (from `source`) forbids
+// the move to t are left out. `block` names a cell treated as holding a
+// pawn of `blockCode` (a pawn being tried as a drop), NO_BLOCK for none.
+uint32_t AttackSet(const Position& p, int side, int t, PinSource source, const int32_t* pins,
+                   int block, int blockCode) {
+  auto allowed = [&](int y, int k) {
+    if (source == PinSource::NONE) return true;
+    return PinAllows(source == PinSource::TABLE ? pins[y] : PinOf(p, side, y), k);
+  };
   uint32_t set = 0;
   for (int d = 0; d < DIRECTIONS; ++d) {
     const int k = Direction[d];
     int y = t - k;
     int code = y == block ? blockCode : p.Ban(y);
     if ((code & side) && (PieceSets.step[code] >> d & 1)) {
-      if (!pins || PinAllows(pins[y], k)) set |= 1u << d;
+      if (allowed(y, k)) set |= 1u << d;
       continue;
     }
     if (d >= KING_DIRECTIONS) continue;  // nothing slides along a knight jump
@@ -105,14 +144,14 @@ uint32_t AttackSet(const Position& p, int side, int t, const int32_t* pins, int 
       code = y == block ? blockCode : p.Ban(y);
     }
     if ((code & side) && (PieceSets.slide[code] >> d & 1)) {
-      if (!pins || PinAllows(pins[y], k)) set |= 1u << (SLIDE_BIT + d);
+      if (allowed(y, k)) set |= 1u << (SLIDE_BIT + d);
     }
   }
   return set;
 }
 
 // Pawn-drop-mate test without touching the board: the dropped pawn is
-// represented by the block cell of AttackSet.
+// represented by the block cell of AttackSet. Null pins: read from the board.
 bool DropMates(const Position& p, int side, int t, const int32_t* pins) {
   const int other = Opponent(side);
   const int king = p.King[SideIndex(other)];
@@ -121,13 +160,14 @@ bool DropMates(const Position& p, int side, int t, const int32_t* pins) {
   if (side == SELF ? t != king + 1 : t + 1 != king) return false;
   const uint32_t kingOnly = side == SELF ? 1u << 1 : 1u << 6;
   if (p.Map(side)[t] == 0) return false;
-  if (AttackSet(p, other, t, pins, NO_BLOCK, 0) != kingOnly) return false;
+  const PinSource source = pins ? PinSource::TABLE : PinSource::BOARD;
+  if (AttackSet(p, other, t, source, pins, NO_BLOCK, 0) != kingOnly) return false;
   const int pawn = side | FU;
   for (int d = 0; d < KING_DIRECTIONS; ++d) {
     const int sq = king + Direction[d];
     const int code = sq == t ? pawn : p.Ban(sq);
     if (code & other) continue;  // own piece of the king, or a wall
-    if (AttackSet(p, side, sq, nullptr, t, pawn)) continue;
+    if (AttackSet(p, side, sq, PinSource::NONE, nullptr, t, pawn)) continue;
     return false;  // a flight square is free
   }
   return true;
@@ -178,10 +218,80 @@ class Generator {
   // about the list, when the normal list might pass MAX_MOVES.
   bool NormalTowards(int target) {
     BoardMoves();
-    int empty = 0, kinds = 0;
-    for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) empty += p_.Ban(sq) == EMP;
+    return DropsTowards(target, n_);
+  }
+
+  // NormalTowards without the board moves of the pieces that cannot attack
+  // target (a king of the other side) after moving: a piece that moves at
+  // most one square and stands too far away, and unmasks no slider of side
+  // on the line to target. The returned false means the same as there.
+  bool ChecksTowards(int target) {
+    const uint64_t sideBytes = 0x0101010101010101ull * static_cast<uint64_t>(side_);
+    const uint32_t* own = p_.Map(side_);
+    int most = 0;  // the normal list's board moves are at most this many
+    auto piece = [&](int sq) {
+      const int code = p_.Ban(sq);
+      most += MoveBounds.most[code];
+      // A move of one square or a knight's jump, then an attack as short:
+      // two files and four ranks at most.
+      const int files = FileOf(sq) - FileOf(target), ranks = RankOf(sq) - RankOf(target);
+      const bool near = PieceSets.slide[code] || (files * files <= 4 && ranks * ranks <= 16);
+      const int e = LineDirection(sq, target);
+      if (e >= 0 && (own[sq] >> (SLIDE_BIT + e) & 1))
+        PieceOrKingMoves(sq);  // may unmask a slider: every move
+      else if (near && KindOf(code) == OU)
+        KingMoves(0);
+      else if (near)
+        DirectCandidates(sq, code, target);
+    };
+    // Board order, as BoardMoves reads it.
+    for (int file = 1; file <= 9; ++file) {
+      const int first = MakeSquare(file, 1);
+      uint64_t ranks;
+      std::memcpy(&ranks, &p_.Cells[GUARD_CELLS + first], sizeof ranks);
+      for (uint64_t mine = ranks & sideBytes; mine; mine &= mine - 1)
+        piece(first + __builtin_ctzll(mine) / 8);
+      if (p_.Ban(first + 8) & side_) piece(first + 8);
+    }
+    return DropsTowards(target, most);
+  }
+
+  // The moves of PieceMoves(sq, code), in its order, whose destination
+  // lies a step from target or on a line to it the piece slides along:
+  // every move that can attack target directly after it is made.
+  void DirectCandidates(int sq, int code, int target) {
+    const MoveRule& r = Rules.rule[code];
+    const int32_t pin = Pin(sq);
+    const uint32_t steps = PieceSets.step[code], slides = PieceSets.slide[code];
+    // t is a square here, so the tables' bounds hold.
+    auto reaches = [&](int t) {
+      if (steps & StepDirection(t, target)) return true;
+      const int d = LineDirection(t, target);
+      return d >= 0 && (slides >> d & 1);
+    };
+    int i = 0;
+    for (; i < r.steps; ++i) {
+      const int k = r.offset[i];
+      const int t = sq + k;
+      if (PinAllows(pin, k) && !(p_.Ban(t) & side_) && reaches(t)) Append(sq, t, code);
+    }
+    for (const int end = r.steps + r.slides; i < end; ++i) {
+      const int k = r.offset[i];
+      if (!PinAllows(pin, k)) continue;
+      int t = sq + k;
+      for (; p_.Ban(t) == EMP; t += k)
+        if (reaches(t)) Append(sq, t, code);
+      if (!(p_.Ban(t) & side_) && reaches(t)) Append(sq, t, code);
+    }
+  }
+
+  // The drops of NormalTowards after the board moves; boardMoves is the
+  // number of board moves of the normal list or a bound on it. False when
+  // the normal list might pass MAX_MOVES.
+  bool DropsTowards(int target, int boardMoves) {
+    int kinds = 0;
     for (int kind = FU; kind <= HI; ++kind) kinds += p_.Motigoma[side_ | kind] > 0;
-    if (n_ + empty * kinds > MAX_MOVES) return false;
+    if (boardMoves + EmptySquares() * kinds > MAX_MOVES) return false;
     for (int kind = FU; kind <= HI; ++kind) {
       const int code = side_ | kind;
       if (p_.Motigoma[code] <= 0) continue;
@@ -233,6 +343,27 @@ class Generator {
   // Generation that stops at the first move: whether there is one at all.
   void StopAtFirst() { limit_ = 1; }
 
+  // Evasion for StopAtFirst: whether an answer exists does not depend on
+  // the order, so the cheapest stages come first.
+  void FirstEvasion(uint32_t w) {
+    const int king = p_.King[SideIndex(side_)];
+    if (const unsigned open = KingSquares(king, w)) {
+      Append(king, king - Direction[LowestBit(open)], p_.Ban(king));
+      return;
+    }
+    if (w & (w - 1)) return;
+    const int b = LowestBit(w);
+    const bool slider = b >= SLIDE_BIT;
+    const int k = slider ? -Direction[b - SLIDE_BIT] : 0;
+    const int checker = slider ? Scan(p_, king, k) : king - Direction[b];
+    if (slider)
+      for (int t = king + k; t != checker && !Full(); t += k) DropsOn(t);
+    if (Full()) return;
+    MovesTo(checker);
+    if (slider)
+      for (int t = king + k; t != checker && !Full(); t += k) MovesTo(t);
+  }
+
   // Evasions when the side's king is attacked, every move otherwise.
   void All() {
     const int king = p_.King[SideIndex(side_)];
@@ -277,7 +408,7 @@ class Generator {
 
   void PieceMoves(int sq, int code) {
     const MoveRule& r = Rules.rule[code];
-    const int32_t pin = pins_[sq];
+    const int32_t pin = Pin(sq);
     int i = 0;
     if (pin == 0) {  // a free piece: every offset is allowed
       for (; i < r.steps; ++i) {
@@ -293,49 +424,71 @@ class Generator {
 
   // King moves; w is the check word (0 when not in check). A slider that
   // checks along a line still covers the square behind the king, which the
-  // board scan cannot see while the king blocks the ray.
+  // board scan cannot see while the king blocks the ray. The capture of a
+  // checker next to the king comes first, then directions 0..7.
   void KingMoves(uint32_t w) {
     const int king = p_.King[SideIndex(side_)];
     if (king == 0) return;
-    // The other side's map word at a square is nonzero exactly when its
-    // pieces attack it on this board (the king still standing where it is).
-    const uint32_t* attacked = p_.Map(Opponent(side_));
-    int first = -1;
+    unsigned open = KingSquares(king, w);
+    const int code = p_.Ban(king);
     if (w & 0xFF) {
-      first = LowestBit(w & 0xFF);
-      const int t = king - Direction[first];
-      if (!(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - first) & 1))
-        Append(king, t, p_.Ban(king));
+      const int first = LowestBit(w & 0xFF);
+      if (open >> first & 1) Append(king, king - Direction[first], code);
+      open &= ~(1u << first);
     }
+    for (; open; open &= open - 1) Append(king, king - Direction[LowestBit(open)], code);
+  }
+
+  // Bit d set when the king on `king` may step to king - Direction[d]. The
+  // other side's map word at a square is nonzero exactly when its pieces
+  // attack it on this board (the king still standing where it is).
+  unsigned KingSquares(int king, uint32_t w) const {
+    const uint32_t* attacked = p_.Map(Opponent(side_));
+    unsigned open = 0;
     for (int d = 0; d < KING_DIRECTIONS; ++d) {
-      if (d == first) continue;
       const int t = king - Direction[d];
-      if (p_.Ban(t) & side_) continue;
-      if (attacked[t]) continue;
-      if (w >> (SLIDE_BIT + 7 - d) & 1) continue;
-      Add(king, -Direction[d], 0);
+      const bool free = !(p_.Ban(t) & side_) && !attacked[t] && !(w >> (SLIDE_BIT + 7 - d) & 1);
+      open |= static_cast<unsigned>(free) << d;
     }
+    return open;
   }
 
   // Board moves of pieces other than the king onto target (the checker's
-  // square, or an empty square between the king and a sliding checker).
+  // square, or an empty square between the king and a sliding checker), by
+  // direction 0..11. Side's map word at target names the directions its
+  // pieces reach target from: step bit d for the piece next to it, slide
+  // bit d for the first piece along the line.
   void MovesTo(int target) {
-    const int ownKing = side_ | OU;
-    for (int d = 0; d < DIRECTIONS; ++d) {
+    const uint32_t w = p_.Map(side_)[target];
+    for (uint32_t dirs = (w | w >> SLIDE_BIT) & 0xFFF; dirs; dirs &= dirs - 1) {
+      const int d = LowestBit(dirs);
       const int k = Direction[d];
       const int y = target - k;
       const int code = p_.Ban(y);
       if (code == EMP) {
-        if (d >= KING_DIRECTIONS) continue;  // nothing slides along a knight jump
         const int from = Scan(p_, target, -k);
-        const int piece = p_.Ban(from);
-        if ((piece & side_) && (PieceSets.slide[piece] >> d & 1))
-          Add(from, target - from, pins_[from]);
-      } else if ((code & side_) && code != ownKing &&
-                 ((PieceSets.step[code] | PieceSets.slide[code]) >> d & 1)) {
-        Add(y, k, pins_[y]);
+        Add(from, target - from, Pin(from));
+      } else if (code != (side_ | OU)) {
+        Add(y, k, Pin(y));
       }
     }
+  }
+
+  // Empty squares of the board. A file's ranks 1..8 are one word; a code
+  // is below 0x80, so adding 0x7F to each byte sets its top bit exactly
+  // when the byte is not EMP, and one multiplication adds those bits up.
+  int EmptySquares() const {
+    constexpr uint64_t low = 0x7F7F7F7F7F7F7F7Full, ones = 0x0101010101010101ull;
+    int occupied = 0;
+    for (int file = 1; file <= 9; ++file) {
+      const int first = MakeSquare(file, 1);
+      uint64_t ranks;
+      std::memcpy(&ranks, &p_.Cells[GUARD_CELLS + first], sizeof ranks);
+      const uint64_t taken = ((((ranks & low) + low) | ranks) >> 7) & ones;
+      occupied += static_cast<int>((taken * ones) >> 56);
+      occupied += p_.Ban(first + 8) != EMP;
+    }
+    return 81 - occupied;
   }
 
   bool FileHasPawn(int file) const {
@@ -377,44 +530,18 @@ class Generator {
       if (hand[side_ | kind] > 0) Append(0, t, side_ | kind);
   }
 
+  // Without a caller's table, a pin is read from the board when needed.
+  int32_t Pin(int sq) const { return pins_ ? pins_[sq] : PinOf(p_, side_, sq); }
+
   const Position& p_;
   const int side_;
-  const int32_t* const pins_;
+  const int32_t* const pins_;  // null: PinOf
   Move* const list_;
   int n_ = 0;
   int limit_ = MAX_MOVES;
 
   bool Full() const { return n_ >= limit_; }
 };
-
-// No piece pinned: shared by every generation that finds no pin.
-const PinTable NoPins = {};
-
-// The pins of both kings in local, or NoPins when nothing is pinned (the
-// usual case), which spares clearing a table.
-const int32_t* FindPins(const Position& p, int32_t* local) {
-  int cells[2 * KING_DIRECTIONS];
-  int32_t offsets[2 * KING_DIRECTIONS];
-  int n = 0;
-  for (int side : {SELF, ENEMY}) {
-    const int king = p.King[SideIndex(side)];
-    if (king == 0) continue;
-    const uint32_t* other = p.Map(Opponent(side));
-    for (int d = 0; d < KING_DIRECTIONS; ++d) {
-      int c = king - Direction[d];
-      while (p.Ban(c) == EMP) c -= Direction[d];
-      const int code = p.Ban(c);
-      if (code != WALL && (code & side) && (other[c] >> (SLIDE_BIT + d) & 1)) {
-        cells[n] = c;
-        offsets[n++] = Direction[d];
-      }
-    }
-  }
-  if (n == 0) return NoPins;
-  std::memset(local, 0, sizeof(PinTable));
-  for (int i = 0; i < n; ++i) local[cells[i]] = offsets[i];
-  return local;
-}
 
 }  // namespace
 
@@ -435,33 +562,38 @@ void ComputePins(const Position& p, int32_t* pins) {
 }
 
 uint32_t Attackers(const Position& p, int side, int square) {
-  return AttackSet(p, side, square, nullptr, NO_BLOCK, 0);
+  return AttackSet(p, side, square, PinSource::NONE, nullptr, NO_BLOCK, 0);
 }
 
 uint32_t AttackersWithPins(const Position& p, int side, int square, const int32_t* pins) {
-  return AttackSet(p, side, square, pins, NO_BLOCK, 0);
+  return AttackSet(p, side, square, pins ? PinSource::TABLE : PinSource::NONE, pins, NO_BLOCK, 0);
 }
 
 bool PawnDropMates(const Position& p, int side, int square, const int32_t* pins) {
-  PinTable local;
-  if (!pins) pins = FindPins(p, local);
   return DropMates(p, side, square, pins);
 }
 
 int GenerateMovesTowards(const Position& p, int side, int target, Move* list, const int32_t* pins) {
-  PinTable local;
-  if (!pins) pins = FindPins(p, local);
   Generator g(p, side, pins, list);
   return g.NormalTowards(target) ? g.Count() : -1;
 }
 
+int GenerateCheckCandidates(const Position& p, int side, int target, Move* list,
+                            const int32_t* pins) {
+  Generator g(p, side, pins, list);
+  return g.ChecksTowards(target) ? g.Count() : -1;
+}
+
 bool HasLegalMove(const Position& p, int side) {
-  PinTable local;
-  const int32_t* pins = FindPins(p, local);
   Move first[1];
-  Generator g(p, side, pins, first);
+  Generator g(p, side, nullptr, first);
   g.StopAtFirst();
-  g.All();
+  const int king = p.King[SideIndex(side)];
+  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
+  if (w)
+    g.FirstEvasion(w);
+  else
+    g.Normal();
   return g.Count() > 0;
 }
 
@@ -509,7 +641,7 @@ int PinnedMoves(const uint8_t* ban, int sq, int32_t pin) {
   return n;
 }
 
-// Whether any piece of Side is pinned to its king, the test FindPins makes
+// Whether any piece of Side is pinned to its king, the test ComputePins makes
 // for that king.
 template <int Side, size_t... D>
 inline bool HasOwnPin(const uint8_t* ban, const uint32_t* other, int king,
@@ -555,8 +687,11 @@ int CountNormal(const Position& p) {
   const int king = p.King[SideIndex(Side)];
   constexpr auto directions = std::make_index_sequence<KING_DIRECTIONS>();
   PinTable local;
-  const int32_t* pins =
-      king && HasOwnPin<Side>(ban, other, king, directions) ? FindPins(p, local) : nullptr;
+  const int32_t* pins = nullptr;
+  if (king && HasOwnPin<Side>(ban, other, king, directions)) {
+    ComputePins(p, local);
+    pins = local;
+  }
   // Own pieces by group, so that each group is counted by its own loop.
   uint8_t squares[GROUPS + 1][81];
   int count[GROUPS + 1] = {};
@@ -628,7 +763,7 @@ int CountNormal(const Position& p) {
       bool hasPawn = false;
       for (int rank = 1; rank <= 9; ++rank)
         hasPawn |= ban[MakeSquare(FileOf(t), rank)] == (Side | FU);
-      if (!hasPawn && DropMates(p, Side, t, pins ? pins : FindPins(p, local))) --n;
+      if (!hasPawn && DropMates(p, Side, t, pins)) --n;
     }
   }
   if (hand[KY] > 0) n += empty - last;
@@ -644,8 +779,7 @@ int CountMoves(const Position& p, int side) {
   const int king = p.King[SideIndex(side)];
   const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
   if (w) {
-    PinTable local;
-    Generator g(p, side, FindPins(p, local), nullptr);
+    Generator g(p, side, nullptr, nullptr);
     g.Evasion(w);
     return g.Count();
   }
@@ -654,8 +788,6 @@ int CountMoves(const Position& p, int side) {
 }
 
 int GenerateMoves(const Position& p, int side, Move* list, const int32_t* pins) {
-  PinTable local;
-  if (!pins) pins = FindPins(p, local);
   Generator g(p, side, pins, list);
   g.All();
   return g.Count();

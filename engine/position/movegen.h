@@ -25,6 +25,12 @@ bool HasLegalMove(const Position& p, int side);
 int GenerateMovesTowards(const Position& p, int side, int target, Move* list,
                          const int32_t* pins = nullptr);
 
+// GenerateMovesTowards without the board moves of pieces that cannot give
+// check to target (a king of the other side) by moving; their other moves
+// keep the order. Returns -1 when the full list might not fit in MAX_MOVES.
+int GenerateCheckCandidates(const Position& p, int side, int target, Move* list,
+                            const int32_t* pins = nullptr);
+
 void ComputePins(const Position& p, int32_t* pins);
 
 // Attack set (attack-map word format) of side's pieces on square, from the

@@ -127,6 +127,9 @@ int MateSearch(const Position& p, int side, int maxDepth, Move* out) {
 
 int MateAttack(const Position& p, int side, int ply, int depth, Move* work, Move* out) {
   ++MateNodes;
+  // The probe below comes after the move generation: start loading its
+  // slots now.
+  for (int i = 0; i < MATE_PROBES; ++i) __builtin_prefetch(&MateTable[ProbeSlot(p.Hash, i)]);
   int n = CheckingMoves(p, side, work);
   if (n == 0) {
     MateStore(p.Hash, p.Hand, p.Motigoma, side, MATE_NONE, Move{});
