@@ -4,6 +4,7 @@
 #include "position/makemove.h"
 
 #include "position/checks.h"
+#include "position/copy.h"
 #include "position/keys.h"
 #include "position/lines.h"
 #include "position/movegen.h"
@@ -175,7 +176,8 @@ int IsLegal(const Position& p, int side, Move& m) {
   }
   if (p.Ban(m.to) & side) return 0;
   if (!MoveFits(p, m)) return 0;
-  Position copy = p;
+  Position copy;
+  CopyRecord(copy, p);
   MakeMove(copy, side, m);
   return CheckWord(copy, Opponent(side)) ? 0 : 1;
 }
@@ -250,7 +252,7 @@ int CheckingMoves(const Position& p, int side, Move* list, const int32_t* pins) 
     if (dropsCheck && IsDrop(list[i])) {
       check = true;
     } else if (attacked || list[i].to == king) {
-      scratch = p;
+      CopyRecord(scratch, p);
       MakeMove(scratch, side, list[i]);
       check = CheckWord(scratch, side) != 0;
     } else {

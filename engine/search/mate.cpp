@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "position/copy.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
 
@@ -141,7 +142,8 @@ int MateAttack(const Position& p, int side, int ply, int depth, Move* work, Move
   }
   int best = MATE_NONE;
   for (int i = 0; i < n; ++i) {
-    Position child = p;
+    Position child;
+    CopyRecord(child, p);
     MakeMove(child, side, work[i]);
     int r = MateDefend(child, Opponent(side), ply + 1, depth, work + n);
     if (r > best) best = r;
@@ -166,7 +168,8 @@ int MateDefend(const Position& p, int side, int ply, int depth, Move* work) {
   if (n == 0) return MATE_PROVEN;
   int result = MATE_PROVEN;
   for (int i = 0; i < n; ++i) {
-    Position child = p;
+    Position child;
+    CopyRecord(child, p);
     MakeMove(child, side, work[i]);
     Move scratch{};
     int r = MateAttack(child, Opponent(side), ply + 1, depth, work + n, &scratch);
