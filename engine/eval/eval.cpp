@@ -24,13 +24,6 @@ constexpr int ENEMY_ZONE_FIRST_RANK = 6;
 constexpr int PHASE_MAX = 16;
 constexpr int PHASE_POINTS = 200;
 
-int CodeOn(const Position& p, int sq) {
-  return p.Ban(sq);
-}
-int CodeOn(const AfterBoard& b, int sq) {
-  return b.At(sq);
-}
-
 // The eight sums without the position: what ordering follows for a move
 // it reads from the board instead of making.
 struct EvalSums {
@@ -314,7 +307,7 @@ int32_t Evaluate(const EvalState& e) {
   return Score(e, e.pos.material);
 }
 
-int32_t EvaluateAfter(const EvalState& e, int side, const Move& m) {
+int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBoard& after) {
   const Position& p = e.pos;
   EvalSums sums{e.PhaseEnemy,     e.PhaseSelf,       e.TableSelf,       e.TableEnemy,
                 e.KingAttackSelf, e.KingAttackEnemy, e.KingDefenceSelf, e.KingDefenceEnemy};
@@ -322,7 +315,7 @@ int32_t EvaluateAfter(const EvalState& e, int side, const Move& m) {
   if (m.piece == SOU || m.piece == EOU) {
     int kings[2] = {p.King[0], p.King[1]};
     kings[SideIndex(side)] = m.to;
-    KingSumsOf(sums, AfterBoard(p, m), kings[0], kings[1]);
+    KingSumsOf(sums, after, kings[0], kings[1]);
   }
   return Score(sums, p.material + MaterialChange(p, side, m));
 }

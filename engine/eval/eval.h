@@ -1,6 +1,7 @@
 // Static evaluation kept incrementally with the position.
 #pragma once
 
+#include "position/after_board.h"
 #include "position/types.h"
 
 // A Position followed by the eight evaluation sums, copied as one value.
@@ -38,5 +39,5 @@ void MakeMoveEval(EvalState& e, int side, const Move& m);
 // Score from SELF's point of view.
 int32_t Evaluate(const EvalState& e);
 // Evaluate of the state after side's move m, read from the state before it
-// without making the move.
-int32_t EvaluateAfter(const EvalState& e, int side, const Move& m);
+// and the board after the move (`after`, of the same move) without making it.
+int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBoard& after);

@@ -32,13 +32,6 @@ bool IsKing(int code) {
   return code == SOU || code == EOU;
 }
 
-int CodeOn(const Position& p, int c) {
-  return p.Ban(c);
-}
-int CodeOn(const AfterBoard& b, int c) {
-  return b.At(c);
-}
-
 // Steppers from the attack maps, then every slider behind them along the
 // same line, then knights.
 void CollectUnsorted(const Position& p, int t, AttackerLists& lists) {

@@ -71,7 +71,7 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
   const AfterBoard after(before, m);
   const int arriving = after.placed;
 
-  int16_t score = Wrap16(EvaluateAfter(e, side, m) - e0);
+  int16_t score = Wrap16(EvaluateAfter(e, side, m, after) - e0);
   if (side == ENEMY) score = Wrap16(-score);
 
   int attackers = 0;  // the sides attacking the moved piece afterwards

@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "position/tables.h"
 #include "position/types.h"
 
 struct AfterBoard {
@@ -41,13 +40,10 @@ struct AfterBoard {
   }
 };
 
-// What a move adds to the material balance: the captured piece moves to the
-// mover's hand, a dropped piece leaves it, a promotion changes the value.
-inline int32_t MaterialChange(const Position& p, int side, const Move& m) {
-  int32_t change = 0;
-  if (IsDrop(m)) change += BoardValue[m.piece] - HandValue[m.piece];
-  const int captured = p.Ban(m.to);
-  if (captured != EMP) change += HandValue[side | (captured & KIND_MASK)] - BoardValue[captured];
-  if (m.promote) change += BoardValue[m.piece | PROMOTED] - BoardValue[m.piece];
-  return change;
+// The code on cell c of either board, for code shared by both.
+inline int CodeOn(const Position& p, int c) {
+  return p.Ban(c);
+}
+inline int CodeOn(const AfterBoard& b, int c) {
+  return b.At(c);
 }

@@ -9,6 +9,10 @@
 // offsets (1, 15, 16, 17) up to 8 never coincide.
 constexpr int LINE_BIAS = 0x88;
 
+// Direction[0..7] as a constant expression, for tables built at compile
+// time and loops the compiler unrolls.
+inline constexpr int8_t KingOffsets[KING_DIRECTIONS] = {+17, +1, -15, +16, -16, +15, -1, -17};
+
 struct LineTable {
   int8_t dir[2 * LINE_BIAS + 1];
 };
@@ -16,9 +20,8 @@ struct LineTable {
 constexpr LineTable MakeLineTable() {
   LineTable t{};
   for (int i = 0; i <= 2 * LINE_BIAS; ++i) t.dir[i] = -1;
-  constexpr int offsets[KING_DIRECTIONS] = {+17, +1, -15, +16, -16, +15, -1, -17};
   for (int d = 0; d < KING_DIRECTIONS; ++d)
-    for (int n = 1; n <= 8; ++n) t.dir[n * offsets[d] + LINE_BIAS] = static_cast<int8_t>(d);
+    for (int n = 1; n <= 8; ++n) t.dir[n * KingOffsets[d] + LINE_BIAS] = static_cast<int8_t>(d);
   return t;
 }
 

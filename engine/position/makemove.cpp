@@ -86,11 +86,11 @@ void MakeMove(Position& p, int side, const Move& m) {
   uint32_t* other = p.Map(Opponent(side));
   const int piece = m.piece;
   const int to = m.to;
+  p.material += MaterialChange(p, side, m);
 
   if (IsDrop(m)) {
     ToggleHandKey(p, piece, p.Motigoma[piece]);
     --p.Motigoma[piece];
-    p.material += BoardValue[piece] - HandValue[piece];
   } else {
     const int from = m.from;
     RemoveAttacks(p, own, from, piece);
@@ -105,7 +105,6 @@ void MakeMove(Position& p, int side, const Move& m) {
   const int captured = p.Ban(to);
   if (captured != EMP) {
     const int h = side | (captured & KIND_MASK);
-    p.material += HandValue[h] - BoardValue[captured];
     ToggleHandKey(p, h, ++p.Motigoma[h]);
     RemoveAttacks(p, other, to, captured);
   } else {
@@ -114,11 +113,7 @@ void MakeMove(Position& p, int side, const Move& m) {
   }
   p.Hash ^= BoardKey[captured][to];
 
-  int placed = piece;
-  if (m.promote) {
-    placed = piece | PROMOTED;
-    p.material += BoardValue[placed] - BoardValue[piece];
-  }
+  const int placed = m.promote ? (piece | PROMOTED) : piece;
   p.Ban(to) = static_cast<uint8_t>(placed);
   p.Hash ^= BoardKey[placed][to];
   AddAttacks(p, own, to, placed);

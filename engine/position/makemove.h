@@ -2,7 +2,20 @@
 // generator.
 #pragma once
 
+#include "position/tables.h"
 #include "position/types.h"
+
+// What side's move m adds to the material balance: the captured piece
+// moves to the mover's hand, a dropped piece leaves it, a promotion changes
+// the piece's value.
+inline int32_t MaterialChange(const Position& p, int side, const Move& m) {
+  int32_t change = 0;
+  if (IsDrop(m)) change += BoardValue[m.piece] - HandValue[m.piece];
+  const int captured = p.Ban(m.to);
+  if (captured != EMP) change += HandValue[side | (captured & KIND_MASK)] - BoardValue[captured];
+  if (m.promote) change += BoardValue[m.piece | PROMOTED] - BoardValue[m.piece];
+  return change;
+}
 
 // Applies a legal move of side in place, keeping every derived field exact.
 void MakeMove(Position& p, int side, const Move& m);

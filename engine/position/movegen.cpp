@@ -97,6 +97,23 @@ constexpr MoveBoundTable MoveBounds = MakeMoveBounds();
 
 constexpr int NO_BLOCK = -1000;
 
+// Calls visit(sq) for every piece of side in board order, files 1..9
+// outer, ranks inner, while visit returns true. A file's ranks 1..8 are
+// read as one word; a byte of it holds a piece of side exactly when it has
+// the side's bit (no wall lies on a square). ban is the cell of square 0.
+template <class Visit>
+inline void ForEachPiece(const uint8_t* ban, int side, Visit visit) {
+  const uint64_t sideBytes = 0x0101010101010101ull * static_cast<uint64_t>(side);
+  for (int file = 1; file <= 9; ++file) {
+    const int first = MakeSquare(file, 1);
+    uint64_t ranks;
+    std::memcpy(&ranks, ban + first, sizeof ranks);
+    for (uint64_t own = ranks & sideBytes; own; own &= own - 1)
+      if (!visit(first + __builtin_ctzll(own) / 8)) return;
+    if ((ban[first + 8] & side) && !visit(first + 8)) return;
+  }
+}
+
 // A pinned piece may move only along its pin line.
 inline bool PinAllows(int32_t pin, int k) {
   return pin == 0 || pin == k || pin == -k;
@@ -185,22 +202,14 @@ class Generator {
     Drops();
   }
 
-  // Board moves of every piece of side, files 1..9 outer, ranks inner. A
-  // file's ranks 1..8 are read as one word; a byte of it holds a piece of
-  // side exactly when it has the side's bit (no wall lies on a square).
+  // Board moves of every piece of side in board order; a full list takes
+  // no more.
   void BoardMoves() {
-    const uint64_t sideBytes = 0x0101010101010101ull * static_cast<uint64_t>(side_);
-    for (int file = 1; file <= 9; ++file) {
-      const int first = MakeSquare(file, 1);
-      uint64_t ranks;
-      std::memcpy(&ranks, &p_.Cells[GUARD_CELLS + first], sizeof ranks);
-      for (uint64_t own = ranks & sideBytes; own; own &= own - 1) {
-        if (Full()) return;
-        PieceOrKingMoves(first + __builtin_ctzll(own) / 8);
-      }
-      if (Full()) return;
-      if (p_.Ban(first + 8) & side_) PieceOrKingMoves(first + 8);
-    }
+    ForEachPiece(p_.Cells + GUARD_CELLS, side_, [&](int sq) {
+      if (Full()) return false;
+      PieceOrKingMoves(sq);
+      return true;
+    });
   }
 
   void PieceOrKingMoves(int sq) {
@@ -226,7 +235,6 @@ class Generator {
   // most one square and stands too far away, and unmasks no slider of side
   // on the line to target. The returned false means the same as there.
   bool ChecksTowards(int target) {
-    const uint64_t sideBytes = 0x0101010101010101ull * static_cast<uint64_t>(side_);
     const uint32_t* own = p_.Map(side_);
     int most = 0;  // the normal list's board moves are at most this many
     auto piece = [&](int sq) {
@@ -243,16 +251,9 @@ class Generator {
         KingMoves(0);
       else if (near)
         DirectCandidates(sq, code, target);
+      return true;
     };
-    // Board order, as BoardMoves reads it.
-    for (int file = 1; file <= 9; ++file) {
-      const int first = MakeSquare(file, 1);
-      uint64_t ranks;
-      std::memcpy(&ranks, &p_.Cells[GUARD_CELLS + first], sizeof ranks);
-      for (uint64_t mine = ranks & sideBytes; mine; mine &= mine - 1)
-        piece(first + __builtin_ctzll(mine) / 8);
-      if (p_.Ban(first + 8) & side_) piece(first + 8);
-    }
+    ForEachPiece(p_.Cells + GUARD_CELLS, side_, piece);
     return DropsTowards(target, most);
   }
 
@@ -364,10 +365,15 @@ class Generator {
       for (int t = king + k; t != checker && !Full(); t += k) MovesTo(t);
   }
 
+  // The other side's map word at side's king: nonzero when in check.
+  uint32_t CheckOnKing() const {
+    const int king = p_.King[SideIndex(side_)];
+    return king ? p_.Map(Opponent(side_))[king] : 0;
+  }
+
   // Evasions when the side's king is attacked, every move otherwise.
   void All() {
-    const int king = p_.King[SideIndex(side_)];
-    const uint32_t w = king ? p_.Map(Opponent(side_))[king] : 0;
+    const uint32_t w = CheckOnKing();
     if (w)
       Evasion(w);
     else
@@ -588,8 +594,7 @@ bool HasLegalMove(const Position& p, int side) {
   Move first[1];
   Generator g(p, side, nullptr, first);
   g.StopAtFirst();
-  const int king = p.King[SideIndex(side)];
-  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
+  const uint32_t w = g.CheckOnKing();
   if (w)
     g.FirstEvasion(w);
   else
@@ -646,14 +651,13 @@ int PinnedMoves(const uint8_t* ban, int sq, int32_t pin) {
 template <int Side, size_t... D>
 inline bool HasOwnPin(const uint8_t* ban, const uint32_t* other, int king,
                       std::index_sequence<D...>) {
-  constexpr int8_t offsets[KING_DIRECTIONS] = {+17, +1, -15, +16, -16, +15, -1, -17};
   auto pinned = [&](int d, int k) -> uint32_t {
     int c = king - k;
     while (ban[c] == EMP) c -= k;
     const int code = ban[c];
     return code != WALL && (code & Side) ? other[c] >> (SLIDE_BIT + d) & 1 : 0;
   };
-  return (0 | ... | pinned(D, offsets[D])) != 0;
+  return (0 | ... | pinned(D, KingOffsets[D])) != 0;
 }
 
 // The king's moves when not in check: to squares the other side does not
@@ -661,9 +665,8 @@ inline bool HasOwnPin(const uint8_t* ban, const uint32_t* other, int king,
 template <int Side, size_t... D>
 inline int KingSteps(const uint8_t* ban, const uint32_t* attacked, int king,
                      std::index_sequence<D...>) {
-  constexpr int8_t offsets[KING_DIRECTIONS] = {+17, +1, -15, +16, -16, +15, -1, -17};
   auto free = [&](int k) { return !(ban[king - k] & Side) && !attacked[king - k]; };
-  return (0 + ... + free(offsets[D]));
+  return (0 + ... + free(KingOffsets[D]));
 }
 
 // Counting groups of the codes of a side (code - side): the kinds that share
@@ -698,16 +701,9 @@ int CountNormal(const Position& p) {
   auto put = [&](int sq) {
     const int g = GroupOf[ban[sq] - Side];
     squares[g][count[g]++] = static_cast<uint8_t>(sq);
+    return true;
   };
-  const uint64_t sideBytes = 0x0101010101010101ull * Side;
-  for (int file = 1; file <= 9; ++file) {
-    const int first = MakeSquare(file, 1);
-    uint64_t ranks;
-    std::memcpy(&ranks, ban + first, sizeof ranks);
-    for (uint64_t own = ranks & sideBytes; own; own &= own - 1)
-      put(first + __builtin_ctzll(own) / 8);
-    if (ban[first + 8] & Side) put(first + 8);
-  }
+  ForEachPiece(ban, Side, put);
   // BoardMoves lists the king's moves for every own king piece it meets.
   const int kings = count[G_OU];
   int n = 0;
@@ -776,10 +772,8 @@ int CountNormal(const Position& p) {
 }  // namespace
 
 int CountMoves(const Position& p, int side) {
-  const int king = p.King[SideIndex(side)];
-  const uint32_t w = king ? p.Map(Opponent(side))[king] : 0;
-  if (w) {
-    Generator g(p, side, nullptr, nullptr);
+  Generator g(p, side, nullptr, nullptr);
+  if (const uint32_t w = g.CheckOnKing()) {
     g.Evasion(w);
     return g.Count();
   }

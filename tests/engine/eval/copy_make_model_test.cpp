@@ -132,8 +132,8 @@ TEST(CopyMakeModel, BoardAfterAMoveReadsAsTheMadeMove) {
           EvalState made = e;
           MakeMoveEval(made, side, m);
           const std::string what = FormatUsiMove(m) + " in " + FormatSfen(e.pos, side);
-          ASSERT_EQ(EvaluateAfter(e, side, m), Evaluate(made)) << what;
           const AfterBoard after(e.pos, m);
+          ASSERT_EQ(EvaluateAfter(e, side, m, after), Evaluate(made)) << what;
           for (int sq = SQ_MIN; sq <= SQ_MAX; ++sq) {
             if (!IsSquare(sq)) continue;
             int attackers = -1;
