@@ -15,6 +15,13 @@ int32_t SelfDefenceRel[CELL_COUNT][CELL_COUNT];
 int32_t EnemyAttackRel[CELL_COUNT][CELL_COUNT];
 int32_t EnemyDefenceRel[CELL_COUNT][CELL_COUNT];
 int LastCastleTypes[2];
+uint32_t EvalTablesVersion = 0;
+
+namespace {
+// Castle types the square table was last filled for; -1 when it was
+// cleared since.
+int FilledTypes[2] = {-1, -1};
+}  // namespace
 
 namespace {
 
@@ -165,6 +172,7 @@ int32_t Score(const Sums& e, int32_t material) {
 }  // namespace
 
 void BuildKingTables() {
+  ++EvalTablesVersion;
   for (int pf = 1; pf <= 9; ++pf)
     for (int pr = 1; pr <= 9; ++pr)
       for (int kf = 1; kf <= 9; ++kf)
@@ -180,6 +188,7 @@ void BuildKingTables() {
 }
 
 void InitEvaluation(EvalState& e) {
+  FilledTypes[0] = FilledTypes[1] = -1;
   for (int code = SFU; code <= ERY; ++code)
     for (int c = 0; c < CELL_COUNT; ++c) SquareTable[code][c] = 0;
   BuildKingTables();
@@ -256,6 +265,10 @@ void SelectCastleTables(EvalState& e) {
   int c = PieceOrHand(FirstSquareOf(p, EKA), p.Motigoma[EKA]);
   int st, et;
   ChooseCastleTypes(a, b, d, c, st, et);
+  // The table is a function of the two types.
+  if (st != FilledTypes[0] || et != FilledTypes[1]) ++EvalTablesVersion;
+  FilledTypes[0] = st;
+  FilledTypes[1] = et;
   LastCastleTypes[0] = st;
   LastCastleTypes[1] = et;
 

@@ -19,6 +19,10 @@ struct EvalState {
 static_assert(offsetof(EvalState, PhaseEnemy) == sizeof(Position), "sums follow the position");
 static_assert(sizeof(EvalState) == sizeof(Position) + 32, "EvalState layout");
 
+// Changes whenever the square table or the king tables are rebuilt, so
+// that what was computed with the old tables is known to be stale.
+extern uint32_t EvalTablesVersion;
+
 // Fills the four king-relation tables (start-up).
 void BuildKingTables();
 // Clears the square table, builds the king tables, recomputes phases and

@@ -51,22 +51,60 @@ struct BeforeValues {
   }
 };
 
+// Exchange values on the pieces a moved or dropped slider reaches. The
+// boards after the moves of one piece from one square (or the drops of
+// one code) differ only in where the slider stands; on the line from such
+// a piece n back to the slider, the slider is the first piece seen and the
+// cells up to the next original piece are empty whichever of them it
+// stands on, so the exchange on n is the same for all those moves and is
+// worked out once per list. Entries are told apart by the list's stamp,
+// so nothing is cleared between lists.
+struct LineValues {
+  struct Entry {
+    uint32_t stamp;
+    int16_t from;  // AfterBoard::NO_CELL for a drop
+    int16_t code;
+    int32_t value;
+  };
+  static Entry at[CELL_COUNT][KING_DIRECTIONS];
+  static uint32_t stamp;
+
+  LineValues() { ++stamp; }
+
+  // The exchange on n, reached from the slider along direction d.
+  int32_t On(const AfterBoard& after, int n, int d) {
+    Entry& e = at[n][d];
+    if (e.stamp != stamp || e.from != after.from || e.code != after.placed) {
+      e.stamp = stamp;
+      e.from = static_cast<int16_t>(after.from);
+      e.code = static_cast<int16_t>(after.placed);
+      e.value = ExchangeValueAfter(after, n);
+    }
+    return e.value;
+  }
+};
+
+LineValues::Entry LineValues::at[CELL_COUNT][KING_DIRECTIONS];
+uint32_t LineValues::stamp = 0;
+
 // What a piece newly bearing on n means: a check, a threat against an
-// opponent piece, or cover for an own piece.
+// opponent piece, or cover for an own piece. lines, when given, holds the
+// exchange on n, reached by the moved slider along direction d.
 void ScoreTarget(BeforeValues& before, const AfterBoard& after, int side, int n, int32_t checkBonus,
-                 Terms& t) {
+                 Terms& t, LineValues* lines = nullptr, int d = 0) {
   const int cell = after.At(n);
   if (cell == (Opponent(side) | OU)) {
     t.gain += checkBonus;
   } else if (IsOpenCell(cell, side)) {
-    t.gain += ExchangeValueAfter(after, n);
+    t.gain += lines ? lines->On(after, n, d) : ExchangeValueAfter(after, n);
   } else if (IsOwnCell(cell, side)) {
-    t.protect += before.At(n) - ExchangeValueAfter(after, n);
+    t.protect += before.At(n) - (lines ? lines->On(after, n, d) : ExchangeValueAfter(after, n));
   }
 }
 
 // The move's score, read from the board after it without making it.
-int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values, const Move& m) {
+int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values, LineValues& lines,
+                  const Move& m) {
   const Position& before = e.pos;
   const AfterBoard after(before, m);
   const int arriving = after.placed;
@@ -105,8 +143,10 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
     }
   }
 
-  for (uint32_t set = PieceSets.slide[arriving]; set; set &= set - 1)
-    ScoreTarget(values, after, side, after.Scan(m.to, Direction[LowestBit(set)]), checkBonus, t);
+  for (uint32_t set = PieceSets.slide[arriving]; set; set &= set - 1) {
+    const int d = LowestBit(set);
+    ScoreTarget(values, after, side, after.Scan(m.to, Direction[d]), checkBonus, t, &lines, d);
+  }
 
   score = Wrap16(score + (t.protect - risk));
   if (before.Ban(m.to) != EMP) score = Wrap16(score + CAPTURE_BONUS);
@@ -119,6 +159,7 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
 void OrderMoves(const EvalState& e, int side, Move* list, int count) {
   const int32_t e0 = Evaluate(e);
   BeforeValues values(e.pos);
-  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(e, side, e0, values, list[i]);
+  LineValues lines;
+  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(e, side, e0, values, lines, list[i]);
   std::sort(list, list + count, [](const Move& a, const Move& b) { return a.score > b.score; });
 }

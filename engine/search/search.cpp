@@ -11,6 +11,7 @@
 #include "position/movegen.h"
 #include "position/position.h"
 #include "search/mate.h"
+#include "search/ordered_lists.h"
 #include "search/tt.h"
 
 Move CurrentLine[MAX_PLY];
@@ -136,9 +137,8 @@ int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t be
       SearchMove(n, moves[i], n.best);
     }
     if (n.best < beta) {
-      count = GenerateMoves(e.pos, side, moves);
+      count = OrderedMoves(e, side, moves);
       if (count == 0) return VALUE_NO_MOVE;
-      OrderMoves(e, side, moves, count);
       for (int i = 0; i < count; ++i) {
         if (i > 0 && n.best > VALUE_NO_MOVE && (moves[i].score < SCORE_CUT || i >= WIDTH_LIMIT)) {
           break;
