@@ -51,14 +51,15 @@ struct BeforeValues {
   }
 };
 
-// Exchange values on the pieces a moved or dropped slider reaches. The
-// boards after the moves of one piece from one square (or the drops of
-// one code) differ only in where the slider stands; on the line from such
-// a piece n back to the slider, the slider is the first piece seen and the
-// cells up to the next original piece are empty whichever of them it
-// stands on, so the exchange on n is the same for all those moves and is
-// worked out once per list. Entries are told apart by the list's stamp,
-// so nothing is cleared between lists.
+// Exchange values on the pieces a slider reaches by a move that takes
+// nothing. The boards after the quiet moves of one piece from one square
+// (or the drops of one code) differ only in where the slider stands; on
+// the line from such a piece n back to the slider, the slider is the first
+// piece seen and the cells up to the next piece are empty whichever of
+// them it stands on, so the exchange on n is the same for all those moves
+// and is worked out once per list. (A capture removes the piece beyond the
+// slider, so it is not shared.) Entries are told apart by the list's
+// stamp, so nothing is cleared between lists.
 struct LineValues {
   struct Entry {
     uint32_t stamp;
@@ -143,9 +144,10 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
     }
   }
 
+  LineValues* shared = before.Ban(m.to) == EMP ? &lines : nullptr;
   for (uint32_t set = PieceSets.slide[arriving]; set; set &= set - 1) {
     const int d = LowestBit(set);
-    ScoreTarget(values, after, side, after.Scan(m.to, Direction[d]), checkBonus, t, &lines, d);
+    ScoreTarget(values, after, side, after.Scan(m.to, Direction[d]), checkBonus, t, shared, d);
   }
 
   score = Wrap16(score + (t.protect - risk));

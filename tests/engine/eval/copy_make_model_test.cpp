@@ -7,6 +7,7 @@
 
 #include "eval/exchange.h"
 #include "eval/exchange_lists.h"
+#include "eval/ordering.h"
 #include "eval_fixture.h"
 #include "position/checks.h"
 #include "position/makemove.h"
@@ -62,6 +63,48 @@ int ModelChecks(const Position& p, int side, Move* list) {
     if (CheckWord(copy, side)) list[kept++] = list[i];
   }
   return kept;
+}
+
+// A move's ordering score from the made move: the evaluation's change, the
+// exchanges on the squares the moved piece and the sliders it unmasked
+// bear on, checks and the capture bonus, in 16 bits.
+int16_t ModelScore(const EvalState& e, int side, const Move& m) {
+  const Position& before = e.pos;
+  EvalState made = e;
+  MakeMoveEval(made, side, m);
+  const Position& after = made.pos;
+  const int a = m.promote ? (m.piece | PROMOTED) : m.piece;
+  const int opp = Opponent(side);
+  int16_t score = static_cast<int16_t>(Evaluate(made) - Evaluate(e));
+  if (side == ENEMY) score = static_cast<int16_t>(-score);
+  int32_t risk = ExchangeValue(after, m.to) - (IsDrop(m) ? 0 : ExchangeValue(before, m.from));
+  const int32_t bonus = after.Map(opp)[m.to] == 0 ? 1500 : (after.Map(side)[m.to] ? 1000 : 500);
+  int32_t gain = 0, protect = 0;
+  auto scan = [&](int from, int d) {
+    int n = from + Direction[d];
+    while (after.Ban(n) == EMP) n += Direction[d];
+    return n;
+  };
+  auto target = [&](int n, bool checks) {
+    const int c = after.Ban(n);
+    if (c == WALL) return;
+    if (checks && c == (opp | OU))
+      gain += bonus;
+    else if (!(c & side))
+      gain += ExchangeValue(after, n);
+    else
+      protect += ExchangeValue(before, n) - ExchangeValue(after, n);
+  };
+  for (int d = 0; d < DIRECTIONS; ++d)
+    if (CanStep[d][a]) target(m.to + Direction[d], true);
+  if (!IsDrop(m))
+    for (int d = 0; d < KING_DIRECTIONS; ++d)
+      if (before.Map(side)[m.from] >> (SLIDE_BIT + d) & 1) target(scan(m.from, d), false);
+  for (int d = 0; d < KING_DIRECTIONS; ++d)
+    if (CanSlide[d][a]) target(scan(m.to, d), true);
+  score = static_cast<int16_t>(score + protect - risk);
+  if (before.Ban(m.to) != EMP) score = static_cast<int16_t>(score + 1500);
+  return static_cast<int16_t>(score + gain / 10);
 }
 
 bool SameMoves(const Move* a, const Move* b, int n) {
@@ -151,6 +194,36 @@ TEST(CopyMakeModel, BoardAfterAMoveReadsAsTheMadeMove) {
     }
   }
   EXPECT_GT(looks, 500000);
+}
+
+// Ordering shares work between the moves of one list; every score and the
+// order must be those of scoring each made move on its own.
+TEST(CopyMakeModel, OrderingScoresAreThoseOfTheMadeMoves) {
+  std::mt19937 rng(577);
+  long moves = 0;
+  for (int game = 0; game < 6; ++game) {
+    int side = SELF;
+    EvalState e = FromSfen(Starts[game % 3], &side);
+    SelectCastleTables(e);
+    for (int ply = 0; ply < 50; ++ply) {
+      Move got[MAX_MOVES], want[MAX_MOVES];
+      const int n = GenerateMoves(e.pos, side, got);
+      if (n == 0) break;
+      std::copy(got, got + n, want);
+      OrderMoves(e, side, got, n);
+      for (int i = 0; i < n; ++i) want[i].score = ModelScore(e, side, want[i]);
+      std::sort(want, want + n, [](const Move& x, const Move& y) { return x.score > y.score; });
+      const std::string where = FormatSfen(e.pos, side);
+      for (int i = 0; i < n; ++i) {
+        ASSERT_TRUE(SameMoves(got + i, want + i, 1)) << "place " << i << " in " << where;
+        ASSERT_EQ(got[i].score, want[i].score) << FormatUsiMove(got[i]) << " in " << where;
+      }
+      moves += n;
+      MakeMoveEval(e, side, got[rng() % n]);
+      side = Opponent(side);
+    }
+  }
+  EXPECT_GT(moves, 20000);
 }
 
 }  // namespace
