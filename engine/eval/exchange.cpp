@@ -69,16 +69,23 @@ void CollectUnsorted(const Position& p, int t, AttackerLists& lists) {
 // Selection sort, cheapest first: SELF values ascend, ENEMY values (negative)
 // descend. The first entry of extreme value is taken, so equal pieces keep
 // their collection order as far as the swaps allow.
-void SortCheapestFirst(Move* list, int count, bool ascending) {
-  for (int j = 0; j < count; ++j) {
+template <bool ASCENDING>
+inline void SortCheapestFirst(Move* list, int count) {
+  if (count < 2) return;
+  int value[ATTACKER_ROOM];
+  for (int i = 0; i < count; ++i) value[i] = BoardValue[list[i].piece];
+  for (int j = 0; j + 1 < count; ++j) {
     int best = j;
-    for (int i = j + 1; i < count; ++i) {
-      int vi = BoardValue[list[i].piece];
-      int vb = BoardValue[list[best].piece];
-      if (ascending ? vi < vb : vi > vb) best = i;
-    }
+    for (int i = j + 1; i < count; ++i)
+      if (ASCENDING ? value[i] < value[best] : value[i] > value[best]) best = i;
     std::swap(list[j], list[best]);
+    std::swap(value[j], value[best]);
   }
+}
+
+inline void SortLists(AttackerLists& lists) {
+  SortCheapestFirst<true>(lists.self, lists.selfCount);
+  SortCheapestFirst<false>(lists.enemy, lists.enemyCount);
 }
 
 // The board of an exchange: a base board (the Position, or the board after
@@ -144,21 +151,41 @@ struct ExchangeBoard {
 
 // Material after side starts capturing with its list, the other side
 // answering with its own; SELF keeps the larger, ENEMY the smaller of
-// stopping now and capturing.
+// stopping now and capturing. The captures are played forward, each
+// side's material before its capture kept, then the choices to stop are
+// made backward from the last.
 template <class Base>
 int32_t CaptureLine(ExchangeBoard<Base>& board, int side, Move* own, int ownCount, Move* other,
                     int otherCount) {
-  const int32_t m0 = board.material;
-  int i = 0;
-  while (i < ownCount && !board.Fits(own[i])) ++i;
-  if (i == ownCount) return m0;
-  Move m = own[i];
-  for (int k = i; k > 0; --k) own[k] = own[k - 1];
-  own[0] = m;
-  board.Capture(side, m);
-  int32_t v = CaptureLine(board, Opponent(side), other, otherCount, own + 1, ownCount - 1);
-  if (side == SELF) return v > m0 ? v : m0;
-  return v < m0 ? v : m0;
+  int32_t before[2 * ATTACKER_ROOM + 1];
+  int depth = 0;
+  int mover = side;
+  for (;;) {
+    before[depth] = board.material;
+    int i = 0;
+    while (i < ownCount && !board.Fits(own[i])) ++i;
+    if (i == ownCount) break;
+    // The capturer goes to the front, the entries it passed keep their order.
+    const Move m = own[i];
+    for (int k = i; k > 0; --k) own[k] = own[k - 1];
+    own[0] = m;
+    board.Capture(mover, m);
+    Move* const next = other;
+    const int nextCount = otherCount;
+    other = own + 1;
+    otherCount = ownCount - 1;
+    own = next;
+    ownCount = nextCount;
+    mover = Opponent(mover);
+    ++depth;
+  }
+  int32_t v = before[depth];
+  for (int level = depth - 1; level >= 0; --level) {
+    const int32_t m0 = before[level];
+    const bool self = (level % 2 == 0) == (side == SELF);
+    v = self ? (v > m0 ? v : m0) : (v < m0 ? v : m0);
+  }
+  return v;
 }
 
 // Which attacker lines of a square pass through a cell: indexed by
@@ -196,25 +223,28 @@ uint32_t MapBitsOf(uint32_t lines) {
   return lines | (lines & 0xFF) << SLIDE_BIT;
 }
 
-// Whether side attacks t on the board after the move: the map before the
-// move answers for every line the move leaves alone, the board after it
-// for the others.
-bool AttackedAfter(const AfterBoard& b, int side, int t, uint32_t changed) {
-  if (b.before.Map(side)[t] & ~MapBitsOf(changed)) return true;
-  for (uint32_t lines = changed; lines; lines &= lines - 1) {
+// The sides (bits SELF, ENEMY) among wanted that attack t on the board
+// after the move: the maps before the move answer for every line the move
+// leaves alone, the board after it for the others.
+int SidesAttackingAfter(const AfterBoard& b, int wanted, int t, uint32_t changed) {
+  const uint32_t unchanged = ~MapBitsOf(changed);
+  int found = 0;
+  if ((wanted & SELF) && (b.before.Map(SELF)[t] & unchanged)) found |= SELF;
+  if ((wanted & ENEMY) && (b.before.Map(ENEMY)[t] & unchanged)) found |= ENEMY;
+  for (uint32_t lines = changed; lines && found != wanted; lines &= lines - 1) {
     const int d = LowestBit(lines);
     const int k = Direction[d];
     int y = t - k;
     int code = b.At(y);
-    if ((code & side) && CanStep[d][code]) return true;
+    if (CanStep[d][code]) found |= code & wanted;
     if (d >= KING_DIRECTIONS) continue;
     while (code == EMP) {
       y -= k;
       code = b.At(y);
     }
-    if ((code & side) && CanSlide[d][code]) return true;
+    if (CanSlide[d][code]) found |= code & wanted;
   }
-  return false;
+  return found;
 }
 
 // The attackers of t along line d of board (steppers, then every slider
@@ -283,8 +313,7 @@ void CollectAttackers(const Position& p, int square, AttackerLists& lists) {
   lists.selfCount = 0;
   lists.enemyCount = 0;
   CollectUnsorted(p, square, lists);
-  SortCheapestFirst(lists.self, lists.selfCount, true);
-  SortCheapestFirst(lists.enemy, lists.enemyCount, false);
+  SortLists(lists);
 }
 
 int32_t ExchangeValue(const Position& p, int square) {
@@ -303,16 +332,13 @@ int32_t ExchangeValueAfter(const AfterBoard& b, int square, int* attackers) {
   if (x == EMP || x == WALL) return 0;
   const uint32_t changed = ChangedLines(b, square);
   const int owner = x & (SELF | ENEMY);
-  const bool taken = AttackedAfter(b, Opponent(owner), square, changed);
-  if (attackers) {
-    *attackers = taken ? Opponent(owner) : 0;
-    if (AttackedAfter(b, owner, square, changed)) *attackers |= owner;
-  }
-  if (!taken) return 0;
+  const int sides =
+      SidesAttackingAfter(b, attackers ? SELF | ENEMY : Opponent(owner), square, changed);
+  if (attackers) *attackers = sides;
+  if (!(sides & Opponent(owner))) return 0;
   AttackerLists lists;
   CollectAfter(b, square, changed, lists);
-  SortCheapestFirst(lists.self, lists.selfCount, true);
-  SortCheapestFirst(lists.enemy, lists.enemyCount, false);
+  SortLists(lists);
   // The exchange's result does not depend on the material it starts from.
   return PlayOut(b, square, x, lists, 0);
 }

@@ -91,8 +91,10 @@ uint32_t LineValues::stamp = 0;
 // What a piece newly bearing on n means: a check, a threat against an
 // opponent piece, or cover for an own piece. lines, when given, holds the
 // exchange on n, reached by the moved slider along direction d.
-void ScoreTarget(BeforeValues& before, const AfterBoard& after, int side, int n, int32_t checkBonus,
-                 Terms& t, LineValues* lines = nullptr, int d = 0) {
+inline __attribute__((always_inline)) void ScoreTarget(BeforeValues& before,
+                                                       const AfterBoard& after, int side, int n,
+                                                       int32_t checkBonus, Terms& t,
+                                                       LineValues* lines = nullptr, int d = 0) {
   const int cell = after.At(n);
   if (cell == (Opponent(side) | OU)) {
     t.gain += checkBonus;
