@@ -105,6 +105,32 @@ void KingSumsOf(Sums& e, const Board& board, int selfKing, int enemyKing) {
     }
 }
 
+// The king sums after a king move to cell to, from the guards of the board
+// before it: the board after differs only in the king's two cells, and a
+// guard on `to` is taken. The same sums as KingSumsOf on the board after.
+void KingSumsAfterKingMove(EvalSums& e, const Position& p, GuardList& guards, int to, int selfKing,
+                           int enemyKing) {
+  if (guards.count < 0) {
+    guards.count = 0;
+    for (int f = 1; f <= 9; ++f)
+      for (int r = 1; r <= 9; ++r) {
+        const int sq = MakeSquare(f, r);
+        const int code = p.Ban(sq);
+        if (!IsGuard(code)) continue;
+        guards.square[guards.count] = static_cast<uint8_t>(sq);
+        guards.code[guards.count] = static_cast<uint8_t>(code);
+        ++guards.count;
+      }
+  }
+  e.KingAttackSelf = 0;
+  e.KingAttackEnemy = 0;
+  e.KingDefenceSelf = 0;
+  e.KingDefenceEnemy = 0;
+  for (int i = 0; i < guards.count; ++i)
+    if (guards.square[i] != to)
+      AddGuard(e, guards.code[i], guards.square[i], selfKing, enemyKing, +1);
+}
+
 // Every sum but the king sums of a king move follows side's move m from
 // the board before it (steps 1-5 of the update).
 template <class Sums>
@@ -320,7 +346,8 @@ int32_t Evaluate(const EvalState& e) {
   return Score(e, e.pos.material);
 }
 
-int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBoard& after) {
+int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBoard& after,
+                      GuardList* guards) {
   const Position& p = e.pos;
   EvalSums sums{e.PhaseEnemy,     e.PhaseSelf,       e.TableSelf,       e.TableEnemy,
                 e.KingAttackSelf, e.KingAttackEnemy, e.KingDefenceSelf, e.KingDefenceEnemy};
@@ -328,7 +355,10 @@ int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBo
   if (m.piece == SOU || m.piece == EOU) {
     int kings[2] = {p.King[0], p.King[1]};
     kings[SideIndex(side)] = m.to;
-    KingSumsOf(sums, after, kings[0], kings[1]);
+    if (guards)
+      KingSumsAfterKingMove(sums, p, *guards, m.to, kings[0], kings[1]);
+    else
+      KingSumsOf(sums, after, kings[0], kings[1]);
   }
   return Score(sums, p.material + MaterialChange(p, side, m));
 }

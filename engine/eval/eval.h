@@ -42,6 +42,16 @@ void RecomputeTableTotals(EvalState& e);
 void MakeMoveEval(EvalState& e, int side, const Move& m);
 // Score from SELF's point of view.
 int32_t Evaluate(const EvalState& e);
+// The guards standing on a board, listed once for all the king moves of a
+// list: a king move changes every guard's distance to that king.
+struct GuardList {
+  int count = -1;  // -1: not listed yet
+  uint8_t square[81];
+  uint8_t code[81];
+};
+
 // Evaluate of the state after side's move m, read from the state before it
 // and the board after the move (`after`, of the same move) without making it.
-int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBoard& after);
+// guards, when given, is the GuardList of e's board or not listed yet.
+int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBoard& after,
+                      GuardList* guards = nullptr);

@@ -107,12 +107,12 @@ inline __attribute__((always_inline)) void ScoreTarget(BeforeValues& before,
 
 // The move's score, read from the board after it without making it.
 int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values, LineValues& lines,
-                  const Move& m) {
+                  GuardList& guards, const Move& m) {
   const Position& before = e.pos;
   const AfterBoard after(before, m);
   const int arriving = after.placed;
 
-  int16_t score = Wrap16(EvaluateAfter(e, side, m, after) - e0);
+  int16_t score = Wrap16(EvaluateAfter(e, side, m, after, &guards) - e0);
   if (side == ENEMY) score = Wrap16(-score);
 
   int attackers = 0;  // the sides attacking the moved piece afterwards
@@ -164,6 +164,8 @@ void OrderMoves(const EvalState& e, int side, Move* list, int count) {
   const int32_t e0 = Evaluate(e);
   BeforeValues values(e.pos);
   LineValues lines;
-  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(e, side, e0, values, lines, list[i]);
+  GuardList guards;
+  for (int i = 0; i < count; ++i)
+    list[i].score = ScoreMove(e, side, e0, values, lines, guards, list[i]);
   std::sort(list, list + count, [](const Move& a, const Move& b) { return a.score > b.score; });
 }
