@@ -327,9 +327,8 @@ int32_t ExchangeValue(const Position& p, int square) {
   return PlayOut(p, square, x, lists, p.material);
 }
 
-int32_t ExchangeValueAfter(const AfterBoard& b, int square, int* attackers) {
+int32_t ExchangeValueOnPieceAfter(const AfterBoard& b, int square, int* attackers) {
   const int x = b.At(square);
-  if (x == EMP || x == WALL) return 0;
   const uint32_t changed = ChangedLines(b, square);
   const int owner = x & (SELF | ENEMY);
   const int sides =
