@@ -3,11 +3,14 @@
 #include "eval/ordering.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "eval/exchange.h"
 #include "position/after_board.h"
 #include "position/pieces.h"
 #include "position/position.h"
+#include "position/tables.h"
 
 namespace {
 
@@ -40,11 +43,8 @@ struct Terms {
 // of the list: each square is evaluated once, when first asked for.
 struct BeforeValues {
   const Position& p;
-  int32_t value[CELL_COUNT];
+  int32_t* value;
 
-  explicit BeforeValues(const Position& before) : p(before) {
-    for (int32_t& v : value) v = -1;
-  }
   int32_t At(int sq) {
     if (value[sq] < 0) value[sq] = ExchangeValue(p, sq);
     return value[sq];
@@ -68,9 +68,9 @@ struct LineValues {
     int32_t value;
   };
   static Entry at[CELL_COUNT][KING_DIRECTIONS];
-  static uint32_t stamp;
+  static uint32_t lists;  // lists begun so far
 
-  LineValues() { ++stamp; }
+  uint32_t stamp;  // this list's: the search orders other lists in between
 
   // The exchange on n, reached from the slider along direction d.
   int32_t On(const AfterBoard& after, int n, int d) {
@@ -86,7 +86,7 @@ struct LineValues {
 };
 
 LineValues::Entry LineValues::at[CELL_COUNT][KING_DIRECTIONS];
-uint32_t LineValues::stamp = 0;
+uint32_t LineValues::lists = 0;
 
 // What a piece newly bearing on n means: a check, a threat against an
 // opponent piece, or cover for an own piece. lines, when given, holds the
@@ -105,14 +105,43 @@ inline __attribute__((always_inline)) void ScoreTarget(BeforeValues& before,
   }
 }
 
+// What every move of one list reads, kept in the caller's OrderState.
+struct ListState {
+  const EvalState& e;
+  const int side;
+  const int32_t e0;
+  BeforeValues values;
+  LineValues lines;
+  GuardList& guards;
+
+  explicit ListState(OrderState& o)
+      : e(*o.e),
+        side(o.side),
+        e0(o.e0),
+        values{o.e->pos, o.before},
+        lines{o.lineStamp},
+        guards(o.guards) {}
+};
+
+void StartList(OrderState& o, const EvalState& e, int side) {
+  o.e = &e;
+  o.side = side;
+  o.e0 = Evaluate(e);
+  for (int32_t& v : o.before) v = -1;
+  o.lineStamp = ++LineValues::lists;
+  o.guards.count = -1;
+}
+
 // The move's score, read from the board after it without making it.
-int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values, LineValues& lines,
-                  GuardList& guards, const Move& m) {
+int16_t ScoreMove(ListState& list, const Move& m) {
+  const EvalState& e = list.e;
+  const int side = list.side;
+  BeforeValues& values = list.values;
   const Position& before = e.pos;
   const AfterBoard after(before, m);
   const int arriving = after.placed;
 
-  int16_t score = Wrap16(EvaluateAfter(e, side, m, after, &guards) - e0);
+  int16_t score = Wrap16(EvaluateAfter(e, side, m, after, &list.guards) - list.e0);
   if (side == ENEMY) score = Wrap16(-score);
 
   int attackers = 0;  // the sides attacking the moved piece afterwards
@@ -146,7 +175,7 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
     }
   }
 
-  LineValues* shared = before.Ban(m.to) == EMP ? &lines : nullptr;
+  LineValues* shared = before.Ban(m.to) == EMP ? &list.lines : nullptr;
   for (uint32_t set = PieceSets.slide[arriving]; set; set &= set - 1) {
     const int d = LowestBit(set);
     ScoreTarget(values, after, side, after.Scan(m.to, Direction[d]), checkBonus, t, shared, d);
@@ -158,14 +187,114 @@ int16_t ScoreMove(const EvalState& e, int side, int32_t e0, BeforeValues& values
   return score;
 }
 
+// The most the opponent can win by capturing code first: what the first
+// capture gains, since the capturer may stop there and the other side may
+// stop before answering. Every exchange on a piece lies between 0 and this.
+int32_t CaptureGain(int code) {
+  const int owner = code & (SELF | ENEMY);
+  const int32_t change = HandValue[Opponent(owner) | (code & KIND_MASK)] - BoardValue[code];
+  return owner == SELF ? -change : change;
+}
+
+// No score range reaches this: the move's score is needed exactly.
+constexpr int32_t UNBOUNDED = INT32_MAX;
+
+// An upper bound of ScoreMove, each exchange after the move replaced by the
+// larger end of its range, or UNBOUNDED when the sums might leave 16 bits
+// (then the wrapped score is not bounded by them).
+int32_t ScoreHigh(ListState& list, const Move& m) {
+  const EvalState& e = list.e;
+  const int side = list.side;
+  BeforeValues& values = list.values;
+  const Position& before = e.pos;
+  const AfterBoard after(before, m);
+  const int arriving = after.placed;
+
+  int16_t score = Wrap16(EvaluateAfter(e, side, m, after, &list.guards) - list.e0);
+  if (side == ENEMY) score = Wrap16(-score);
+
+  // protect - risk and gain, each as a range [lo, hi].
+  int32_t lo = 0, hi = 0, gainLo = 0, gainHi = 0;
+  const int32_t fromValue = IsDrop(m) ? 0 : values.At(m.from);
+  lo -= CaptureGain(arriving) - fromValue;
+  hi += fromValue;
+  auto target = [&](int n, bool checks) {
+    const int cell = after.At(n);
+    if (checks && cell == (Opponent(side) | OU)) {
+      gainLo += CHECK_HANGING;
+      gainHi += CHECK_SAFE;
+    } else if (cell == WALL || cell == EMP) {
+    } else if (!(cell & side)) {
+      gainHi += CaptureGain(cell);
+    } else {
+      const int32_t b = values.At(n);
+      lo += b - CaptureGain(cell);
+      hi += b;
+    }
+  };
+  for (uint32_t set = PieceSets.step[arriving]; set; set &= set - 1)
+    target(m.to + Direction[LowestBit(set)], true);
+  if (!IsDrop(m)) {
+    for (uint32_t set = (before.Map(side)[m.from] >> SLIDE_BIT) & 0xFF; set; set &= set - 1)
+      target(after.Scan(m.from, Direction[LowestBit(set)]), false);
+  }
+  for (uint32_t set = PieceSets.slide[arriving]; set; set &= set - 1)
+    target(after.Scan(m.to, Direction[LowestBit(set)]), true);
+
+  // The score's three wrapping sums, each kept inside 16 bits.
+  const int32_t capture = before.Ban(m.to) != EMP ? CAPTURE_BONUS : 0;
+  const auto fits = [](int32_t a, int32_t b) { return a >= INT16_MIN && b <= INT16_MAX; };
+  if (!fits(score + lo, score + hi) || !fits(score + lo + capture, score + hi + capture) ||
+      !fits(score + lo + capture + gainLo / GAIN_DIVISOR,
+            score + hi + capture + gainHi / GAIN_DIVISOR))
+    return UNBOUNDED;
+  return score + hi + capture + gainHi / GAIN_DIVISOR;
+}
+
+void SortByScore(Move* list, int count) {
+  std::sort(list, list + count, [](const Move& a, const Move& b) { return a.score > b.score; });
+}
+
 }  // namespace
 
 void OrderMoves(const EvalState& e, int side, Move* list, int count) {
-  const int32_t e0 = Evaluate(e);
-  BeforeValues values(e.pos);
-  LineValues lines;
-  GuardList guards;
+  OrderState o;
+  StartList(o, e, side);
+  ListState state(o);
+  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(state, list[i]);
+  SortByScore(list, count);
+}
+
+int FirstInOrder(OrderState& o, const EvalState& e, int side, Move* list, int count) {
+  StartList(o, e, side);
+  ListState state(o);
+  for (int i = 0; i < count; ++i) {
+    o.high[i] = ScoreHigh(state, list[i]);
+    o.exact[i] = 0;
+  }
+  // Exact scores, highest bound first, until no bound reaches the best.
+  int best = -1;
+  bool shared = false;  // another move has the best score
+  for (;;) {
+    int next = -1;
+    for (int i = 0; i < count; ++i)
+      if (!o.exact[i] && (next < 0 || o.high[i] > o.high[next])) next = i;
+    if (next < 0 || (best >= 0 && o.high[next] < list[best].score)) break;
+    list[next].score = ScoreMove(state, list[next]);
+    o.exact[next] = 1;
+    if (best < 0 || list[next].score > list[best].score) {
+      best = next;
+      shared = false;
+    } else if (list[next].score == list[best].score) {
+      shared = true;
+    }
+  }
+  return shared ? -1 : best;
+}
+
+void FinishOrder(OrderState& o, Move* list, int count) {
+  ListState state(o);
   for (int i = 0; i < count; ++i)
-    list[i].score = ScoreMove(e, side, e0, values, lines, guards, list[i]);
-  std::sort(list, list + count, [](const Move& a, const Move& b) { return a.score > b.score; });
+    if (!o.exact[i]) list[i].score = ScoreMove(state, list[i]);
+  SortByScore(list, count);
 }

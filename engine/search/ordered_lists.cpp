@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-#include "eval/ordering.h"
-#include "position/movegen.h"
-
 namespace {
 
 constexpr int SLOT_BITS = 14;
@@ -75,17 +72,15 @@ void Keep(Slot& s, const EvalState& e, int side, const Move* list, int count) {
 
 }  // namespace
 
-int OrderedMoves(const EvalState& e, int side, Move* list) {
-  Slot& s = SlotOf(e.pos, side);
-  if (Holds(s, e, side)) {
-    std::memcpy(list, Ring + s.start % RING_MOVES, s.count * sizeof(Move));
-    return s.count;
-  }
-  const int count = GenerateMoves(e.pos, side, list);
-  if (count == 0) return 0;
-  OrderMoves(e, side, list, count);
-  Keep(s, e, side, list, count);
-  return count;
+int KeptOrderedMoves(const EvalState& e, int side, Move* list) {
+  const Slot& s = SlotOf(e.pos, side);
+  if (!Holds(s, e, side)) return -1;
+  std::memcpy(list, Ring + s.start % RING_MOVES, s.count * sizeof(Move));
+  return s.count;
+}
+
+void KeepOrderedMoves(const EvalState& e, int side, const Move* list, int count) {
+  Keep(SlotOf(e.pos, side), e, side, list, count);
 }
 
 void ForgetOrderedLists() {

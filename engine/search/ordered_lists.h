@@ -8,9 +8,12 @@
 
 #include "eval/eval.h"
 
-// Writes side's legal moves into list, ordered as OrderMoves orders them,
-// and returns their count (0 when side has no legal move).
-int OrderedMoves(const EvalState& e, int side, Move* list);
+// Writes the ordered list kept for side's moves in e into list and returns
+// its count, or -1 when none is kept.
+int KeptOrderedMoves(const EvalState& e, int side, Move* list);
+
+// Keeps side's complete ordered list of moves in e (count > 0).
+void KeepOrderedMoves(const EvalState& e, int side, const Move* list, int count);
 
 // Forgets every kept list.
 void ForgetOrderedLists();

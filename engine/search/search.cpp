@@ -4,6 +4,8 @@
 #include "search/search.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstring>
 
 #include "eval/exchange.h"
 #include "eval/ordering.h"
@@ -137,9 +139,29 @@ int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t be
       SearchMove(n, moves[i], n.best);
     }
     if (n.best < beta) {
-      count = OrderedMoves(e, side, moves);
-      if (count == 0) return VALUE_NO_MOVE;
-      for (int i = 0; i < count; ++i) {
+      int searched = 0;  // moves of the ordered list searched already
+      count = KeptOrderedMoves(e, side, moves);
+      if (count < 0) {
+        count = GenerateMoves(e.pos, side, moves);
+        if (count == 0) return VALUE_NO_MOVE;
+        // The full order only when the first move does not cut off.
+        OrderState order;
+        const int top = FirstInOrder(order, e, side, moves, count);
+        Move first{};
+        if (top >= 0) {
+          first = moves[top];
+          SearchMove(n, first, beta);
+          searched = 1;
+        }
+        if (n.best < beta) {
+          FinishOrder(order, moves, count);
+          assert(searched == 0 || std::memcmp(&moves[0], &first, sizeof first) == 0);
+          KeepOrderedMoves(e, side, moves, count);
+        } else {
+          count = searched;
+        }
+      }
+      for (int i = searched; i < count; ++i) {
         if (i > 0 && n.best > VALUE_NO_MOVE && (moves[i].score < SCORE_CUT || i >= WIDTH_LIMIT)) {
           break;
         }

@@ -196,11 +196,12 @@ TEST(CopyMakeModel, BoardAfterAMoveReadsAsTheMadeMove) {
   EXPECT_GT(looks, 500000);
 }
 
-// Ordering shares work between the moves of one list; every score and the
-// order must be those of scoring each made move on its own.
+// Ordering shares work between the moves of one list and may stop at the
+// first move; every score and the order must be those of scoring each made
+// move on its own.
 TEST(CopyMakeModel, OrderingScoresAreThoseOfTheMadeMoves) {
   std::mt19937 rng(577);
-  long moves = 0;
+  long moves = 0, certain = 0;
   // The last start has a king that can take a guard.
   const char* const starts[] = {Starts[0], Starts[1], Starts[2],
                                 "9/9/9/9/9/9/6k2/4s4/4K4 b RBGSNLPrbgsnlp 1"};
@@ -221,12 +222,33 @@ TEST(CopyMakeModel, OrderingScoresAreThoseOfTheMadeMoves) {
         ASSERT_TRUE(SameMoves(got + i, want + i, 1)) << "place " << i << " in " << where;
         ASSERT_EQ(got[i].score, want[i].score) << FormatUsiMove(got[i]) << " in " << where;
       }
+      // Ordered in two steps: the first move alone when it is certain,
+      // then the rest, as OrderMoves orders them.
+      Move part[MAX_MOVES];
+      const int generated = GenerateMoves(e.pos, side, part);
+      ASSERT_EQ(generated, n);
+      OrderState o;
+      const int top = FirstInOrder(o, e, side, part, n);
+      if (top >= 0) {
+        ASSERT_TRUE(SameMoves(part + top, got, 1)) << where;
+        ASSERT_EQ(part[top].score, got[0].score) << where;
+        ASSERT_TRUE(n == 1 || got[1].score < got[0].score) << where;
+        ++certain;
+      } else {
+        ASSERT_TRUE(n > 1 && got[1].score == got[0].score) << where;
+      }
+      FinishOrder(o, part, n);
+      for (int i = 0; i < n; ++i) {
+        ASSERT_TRUE(SameMoves(part + i, got + i, 1)) << "place " << i << " in " << where;
+        ASSERT_EQ(part[i].score, got[i].score) << FormatUsiMove(got[i]) << " in " << where;
+      }
       moves += n;
       MakeMoveEval(e, side, got[rng() % n]);
       side = Opponent(side);
     }
   }
   EXPECT_GT(moves, 20000);
+  EXPECT_GT(certain, 100);
 }
 
 }  // namespace
