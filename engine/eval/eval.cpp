@@ -63,7 +63,8 @@ void AddGuard(Sums& e, int code, int sq, int selfKing, int enemyKing, int sign) 
 
 // Phase terms of a piece of code standing on rank r: how much it adds to
 // the SELF and the ENEMY attack phase.
-void BoardPhaseTerms(int code, int r, int32_t& self, int32_t& enemy) {
+inline __attribute__((always_inline)) void BoardPhaseTerms(int code, int r, int32_t& self,
+                                                           int32_t& enemy) {
   int k = code & 15;
   self = 0;
   enemy = 0;

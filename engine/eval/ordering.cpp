@@ -132,17 +132,22 @@ void StartList(OrderState& o, const EvalState& e, int side) {
   o.guards.count = -1;
 }
 
-// The move's score, read from the board after it without making it.
-int16_t ScoreMove(ListState& list, const Move& m) {
+// The evaluation's part of a move's score: its change, from the mover's view.
+int16_t EvaluationPart(ListState& list, const Move& m, const AfterBoard& after) {
+  const int16_t score = Wrap16(EvaluateAfter(list.e, list.side, m, after, &list.guards) - list.e0);
+  return list.side == ENEMY ? Wrap16(-score) : score;
+}
+
+// The move's score, read from the board after it without making it;
+// evaluation is EvaluationPart of the move.
+int16_t ScoreMove(ListState& list, const Move& m, int16_t evaluation) {
   const EvalState& e = list.e;
   const int side = list.side;
   BeforeValues& values = list.values;
   const Position& before = e.pos;
   const AfterBoard after(before, m);
   const int arriving = after.placed;
-
-  int16_t score = Wrap16(EvaluateAfter(e, side, m, after, &list.guards) - list.e0);
-  if (side == ENEMY) score = Wrap16(-score);
+  int16_t score = evaluation;
 
   int attackers = 0;  // the sides attacking the moved piece afterwards
   int32_t risk = ExchangeValueAfter(after, m.to, &attackers);
@@ -201,17 +206,15 @@ constexpr int32_t UNBOUNDED = INT32_MAX;
 
 // An upper bound of ScoreMove, each exchange after the move replaced by the
 // larger end of its range, or UNBOUNDED when the sums might leave 16 bits
-// (then the wrapped score is not bounded by them).
-int32_t ScoreHigh(ListState& list, const Move& m) {
-  const EvalState& e = list.e;
+// (then the wrapped score is not bounded by them). evaluation receives
+// EvaluationPart of the move.
+int32_t ScoreHigh(ListState& list, const Move& m, int16_t& evaluation) {
   const int side = list.side;
   BeforeValues& values = list.values;
-  const Position& before = e.pos;
+  const Position& before = list.e.pos;
   const AfterBoard after(before, m);
   const int arriving = after.placed;
-
-  int16_t score = Wrap16(EvaluateAfter(e, side, m, after, &list.guards) - list.e0);
-  if (side == ENEMY) score = Wrap16(-score);
+  const int16_t score = evaluation = EvaluationPart(list, m, after);
 
   // protect - risk and gain, each as a range [lo, hi].
   int32_t lo = 0, hi = 0, gainLo = 0, gainHi = 0;
@@ -261,31 +264,44 @@ void OrderMoves(const EvalState& e, int side, Move* list, int count) {
   OrderState o;
   StartList(o, e, side);
   ListState state(o);
-  for (int i = 0; i < count; ++i) list[i].score = ScoreMove(state, list[i]);
+  for (int i = 0; i < count; ++i) {
+    const AfterBoard after(e.pos, list[i]);
+    list[i].score = ScoreMove(state, list[i], EvaluationPart(state, list[i], after));
+  }
   SortByScore(list, count);
 }
 
 int FirstInOrder(OrderState& o, const EvalState& e, int side, Move* list, int count) {
   StartList(o, e, side);
   ListState state(o);
+  int top = 0;  // the highest bound
   for (int i = 0; i < count; ++i) {
-    o.high[i] = ScoreHigh(state, list[i]);
+    o.high[i] = ScoreHigh(state, list[i], o.evaluation[i]);
     o.exact[i] = 0;
+    if (o.high[i] > o.high[top]) top = i;
   }
-  // Exact scores, highest bound first, until no bound reaches the best.
-  int best = -1;
+  auto exact = [&](int i) {
+    list[i].score = ScoreMove(state, list[i], o.evaluation[i]);
+    o.exact[i] = 1;
+    return list[i].score;
+  };
+  int best = top;
+  int32_t bestScore = exact(top);
+  // Every other move whose bound reaches the best score, highest bound
+  // first; once a bound falls short, so do all after it.
+  int16_t* const reach = o.reach;
+  int n = 0;
+  for (int i = 0; i < count; ++i)
+    if (i != top && o.high[i] >= bestScore) reach[n++] = static_cast<int16_t>(i);
+  std::sort(reach, reach + n, [&](int a, int b) { return o.high[a] > o.high[b]; });
   bool shared = false;  // another move has the best score
-  for (;;) {
-    int next = -1;
-    for (int i = 0; i < count; ++i)
-      if (!o.exact[i] && (next < 0 || o.high[i] > o.high[next])) next = i;
-    if (next < 0 || (best >= 0 && o.high[next] < list[best].score)) break;
-    list[next].score = ScoreMove(state, list[next]);
-    o.exact[next] = 1;
-    if (best < 0 || list[next].score > list[best].score) {
-      best = next;
+  for (int k = 0; k < n && o.high[reach[k]] >= bestScore; ++k) {
+    const int32_t v = exact(reach[k]);
+    if (v > bestScore) {
+      best = reach[k];
+      bestScore = v;
       shared = false;
-    } else if (list[next].score == list[best].score) {
+    } else if (v == bestScore) {
       shared = true;
     }
   }
@@ -295,6 +311,6 @@ int FirstInOrder(OrderState& o, const EvalState& e, int side, Move* list, int co
 void FinishOrder(OrderState& o, Move* list, int count) {
   ListState state(o);
   for (int i = 0; i < count; ++i)
-    if (!o.exact[i]) list[i].score = ScoreMove(state, list[i]);
+    if (!o.exact[i]) list[i].score = ScoreMove(state, list[i], o.evaluation[i]);
   SortByScore(list, count);
 }

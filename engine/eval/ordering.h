@@ -15,12 +15,14 @@ void OrderMoves(const EvalState& e, int side, Move* list, int count);
 struct OrderState {
   const EvalState* e;
   int side;
-  int32_t e0;                  // Evaluate of the state before the moves
-  int32_t before[CELL_COUNT];  // exchange values before the move, -1 until asked
-  uint32_t lineStamp;          // tells this list's shared slider exchanges apart
-  GuardList guards;            // for the king moves
-  int32_t high[MAX_MOVES];     // a bound of each score, or the score once exact
-  uint8_t exact[MAX_MOVES];    // 1 when the score is written into the move
+  int32_t e0;                     // Evaluate of the state before the moves
+  int32_t before[CELL_COUNT];     // exchange values before the move, -1 until asked
+  uint32_t lineStamp;             // tells this list's shared slider exchanges apart
+  GuardList guards;               // for the king moves
+  int32_t high[MAX_MOVES];        // a bound of each score
+  int16_t evaluation[MAX_MOVES];  // the evaluation's part of each score
+  uint8_t exact[MAX_MOVES];       // 1 when the score is written into the move
+  int16_t reach[MAX_MOVES];       // moves whose bound reaches the best score
 };
 
 // Starts the order of list (count > 0, in generated order). Returns the
