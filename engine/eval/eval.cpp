@@ -363,3 +363,19 @@ int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBo
   }
   return Score(sums, p.material + MaterialChange(p, side, m));
 }
+
+int32_t EvaluationChange(const EvalState& e, int32_t e0, int side, const Move& m,
+                         const AfterBoard& after, GuardList* guards) {
+  // A quiet board move of a piece that is no guard and stays in the same
+  // phase zones changes one table total and nothing else the score reads.
+  const int piece = m.piece;
+  if (!IsDrop(m) && !m.promote && e.pos.Ban(m.to) == EMP && KindOf(piece) != OU &&
+      !IsGuard(piece)) {
+    int32_t selfFrom, enemyFrom, selfTo, enemyTo;
+    BoardPhaseTerms(piece, RankOf(m.from), selfFrom, enemyFrom);
+    BoardPhaseTerms(piece, RankOf(m.to), selfTo, enemyTo);
+    if (selfFrom == selfTo && enemyFrom == enemyTo)
+      return SquareTable[piece][m.to] - SquareTable[piece][m.from];
+  }
+  return EvaluateAfter(e, side, m, after, guards) - e0;
+}

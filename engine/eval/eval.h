@@ -55,3 +55,6 @@ struct GuardList {
 // guards, when given, is the GuardList of e's board or not listed yet.
 int32_t EvaluateAfter(const EvalState& e, int side, const Move& m, const AfterBoard& after,
                       GuardList* guards = nullptr);
+// EvaluateAfter(e, side, m, after, guards) - e0, where e0 is Evaluate(e).
+int32_t EvaluationChange(const EvalState& e, int32_t e0, int side, const Move& m,
+                         const AfterBoard& after, GuardList* guards);

@@ -134,7 +134,8 @@ void StartList(OrderState& o, const EvalState& e, int side) {
 
 // The evaluation's part of a move's score: its change, from the mover's view.
 int16_t EvaluationPart(ListState& list, const Move& m, const AfterBoard& after) {
-  const int16_t score = Wrap16(EvaluateAfter(list.e, list.side, m, after, &list.guards) - list.e0);
+  const int16_t score =
+      Wrap16(EvaluationChange(list.e, list.e0, list.side, m, after, &list.guards));
   return list.side == ENEMY ? Wrap16(-score) : score;
 }
 
