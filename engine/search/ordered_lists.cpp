@@ -18,15 +18,17 @@ constexpr size_t SUMS_BYTES = sizeof(EvalState) - sizeof(Position);
 constexpr int HAND_FIRST = SFU;
 constexpr size_t HAND_BYTES = (EHI + 1 - HAND_FIRST) * sizeof(int32_t);
 
+// What tells slots apart comes first, so that a slot of another position
+// is passed over after one cache line.
 struct Slot {
-  HashKey hash;  // board key of the position
-  uint8_t cells[sizeof(Position::Cells)];
-  uint8_t hands[HAND_BYTES];
-  uint8_t sums[SUMS_BYTES];
+  HashKey hash;      // board key of the position
   uint64_t start;    // ring position of the list's first move
   uint32_t version;  // EvalTablesVersion the list was scored with
   uint16_t count;    // 0: the slot holds nothing
   uint8_t side;
+  uint8_t sums[SUMS_BYTES];
+  uint8_t hands[HAND_BYTES];
+  uint8_t cells[sizeof(Position::Cells)];
 };
 
 Slot Slots[1u << SLOT_BITS];
@@ -81,6 +83,10 @@ int KeptOrderedMoves(const EvalState& e, int side, Move* list) {
 
 void KeepOrderedMoves(const EvalState& e, int side, const Move* list, int count) {
   Keep(SlotOf(e.pos, side), e, side, list, count);
+}
+
+void PrefetchOrderedMoves(const Position& p, int side) {
+  __builtin_prefetch(&SlotOf(p, side));
 }
 
 void ForgetOrderedLists() {

@@ -15,5 +15,8 @@ int KeptOrderedMoves(const EvalState& e, int side, Move* list);
 // Keeps side's complete ordered list of moves in e (count > 0).
 void KeepOrderedMoves(const EvalState& e, int side, const Move* list, int count);
 
+// Starts loading what KeptOrderedMoves reads first for side in p.
+void PrefetchOrderedMoves(const Position& p, int side);
+
 // Forgets every kept list.
 void ForgetOrderedLists();

@@ -114,6 +114,7 @@ int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t be
     return DeepenSearch(pv, side, e, alpha, beta, ply, limit);
   }
 
+  PrefetchOrderedMoves(e.pos, side);
   Node n;  // the child copy is written before each use
   n.pv = pv;
   n.side = side;
