@@ -193,13 +193,27 @@ int16_t ScoreMove(ListState& list, const Move& m, int16_t evaluation) {
   return score;
 }
 
-// The most the opponent can win by capturing code first: what the first
+// The most the opponent can win by capturing a piece first: what the first
 // capture gains, since the capturer may stop there and the other side may
 // stop before answering. Every exchange on a piece lies between 0 and this.
+struct GainTable {
+  int32_t of[64];  // by piece code
+};
+
+GainTable MakeGains() {
+  GainTable t{};
+  for (int code = SFU; code <= ERY; ++code) {
+    const int owner = code & (SELF | ENEMY);
+    const int32_t change = HandValue[Opponent(owner) | (code & KIND_MASK)] - BoardValue[code];
+    t.of[code] = owner == SELF ? -change : change;
+  }
+  return t;
+}
+
+const GainTable CaptureGains = MakeGains();
+
 int32_t CaptureGain(int code) {
-  const int owner = code & (SELF | ENEMY);
-  const int32_t change = HandValue[Opponent(owner) | (code & KIND_MASK)] - BoardValue[code];
-  return owner == SELF ? -change : change;
+  return CaptureGains.of[code];
 }
 
 // No score range reaches this: the move's score is needed exactly.
@@ -294,7 +308,13 @@ int FirstInOrder(OrderState& o, const EvalState& e, int side, Move* list, int co
   int n = 0;
   for (int i = 0; i < count; ++i)
     if (i != top && o.high[i] >= bestScore) reach[n++] = static_cast<int16_t>(i);
-  std::sort(reach, reach + n, [&](int a, int b) { return o.high[a] > o.high[b]; });
+  // Few moves, mostly: insertion, highest bound first.
+  for (int k = 1; k < n; ++k) {
+    const int16_t r = reach[k];
+    int j = k;
+    for (; j > 0 && o.high[reach[j - 1]] < o.high[r]; --j) reach[j] = reach[j - 1];
+    reach[j] = r;
+  }
   bool shared = false;  // another move has the best score
   for (int k = 0; k < n && o.high[reach[k]] >= bestScore; ++k) {
     const int32_t v = exact(reach[k]);
