@@ -4,12 +4,12 @@
 
 namespace {
 
-constexpr int SLOT_BITS = 14;
+constexpr int SLOT_BITS = 12;
 constexpr uint32_t SLOT_MASK = (1u << SLOT_BITS) - 1;
 // The lists follow each other in a ring of moves; the oldest are
 // overwritten first. A search rarely orders more moves than this between
 // two visits of the same node.
-constexpr uint64_t RING_MOVES = uint64_t{1} << 18;
+constexpr uint64_t RING_MOVES = uint64_t{1} << 16;
 
 constexpr size_t SUMS_BYTES = sizeof(EvalState) - sizeof(Position);
 
