@@ -276,6 +276,7 @@ void SortByScore(Move* list, int count) {
 }  // namespace
 
 void OrderMoves(const EvalState& e, int side, Move* list, int count) {
+  if (count == 0) return;  // the search's candidates are often none
   OrderState o;
   StartList(o, e, side);
   ListState state(o);
