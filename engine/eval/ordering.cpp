@@ -309,12 +309,17 @@ int FirstInOrder(OrderState& o, const EvalState& e, int side, Move* list, int co
   int n = 0;
   for (int i = 0; i < count; ++i)
     if (i != top && o.high[i] >= bestScore) reach[n++] = static_cast<int16_t>(i);
-  // Few moves, mostly: insertion, highest bound first.
-  for (int k = 1; k < n; ++k) {
-    const int16_t r = reach[k];
-    int j = k;
-    for (; j > 0 && o.high[reach[j - 1]] < o.high[r]; --j) reach[j] = reach[j - 1];
-    reach[j] = r;
+  // Highest bound first; few moves, mostly, so insertion.
+  const auto higher = [&](int16_t a, int16_t b) { return o.high[a] > o.high[b]; };
+  if (n > 32) {
+    std::sort(reach, reach + n, higher);
+  } else {
+    for (int k = 1; k < n; ++k) {
+      const int16_t r = reach[k];
+      int j = k;
+      for (; j > 0 && higher(r, reach[j - 1]); --j) reach[j] = reach[j - 1];
+      reach[j] = r;
+    }
   }
   bool shared = false;  // another move has the best score
   for (int k = 0; k < n && o.high[reach[k]] >= bestScore; ++k) {
