@@ -17,6 +17,14 @@
 #include "search/tt.h"
 
 Move CurrentLine[MAX_PLY];
+
+namespace {
+// The order of the list of the node at each ply, kept while its first
+// move is searched. Nodes on the current path stand at different plies
+// (a node that deepens returns what the deepening found without ordering
+// anything), so one per ply serves, and the search's frames stay small.
+OrderState OrderStates[MAX_PLY];
+}  // namespace
 uint64_t SearchNodes = 0;
 
 namespace {
@@ -146,7 +154,7 @@ int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t be
         count = GenerateMoves(e.pos, side, moves);
         if (count == 0) return VALUE_NO_MOVE;
         // The full order only when the first move does not cut off.
-        OrderState order;
+        OrderState& order = OrderStates[ply];
         const int top = FirstInOrder(order, e, side, moves, count);
         Move first{};
         if (top >= 0) {
