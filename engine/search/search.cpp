@@ -17,17 +17,15 @@
 #include "search/tt.h"
 
 Move CurrentLine[MAX_PLY];
+uint64_t SearchNodes = 0;
 
 namespace {
+
 // The order of the list of the node at each ply, kept while its first
 // move is searched. Nodes on the current path stand at different plies
 // (a node that deepens returns what the deepening found without ordering
 // anything), so one per ply serves, and the search's frames stay small.
 OrderState OrderStates[MAX_PLY];
-}  // namespace
-uint64_t SearchNodes = 0;
-
-namespace {
 
 // Value of a position repeated at ply 1, or 1 when it is no fourth occurrence.
 constexpr int32_t NOT_REPEATED = 1;
