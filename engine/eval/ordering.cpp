@@ -128,7 +128,13 @@ void StartList(OrderState& o, const EvalState& e, int side) {
   o.side = side;
   o.e0 = Evaluate(e);
   for (int32_t& v : o.before) v = -1;
-  o.lineStamp = ++LineValues::lists;
+  // After 2^32 lists the stamps come round again: old entries go first.
+  if (++LineValues::lists == 0) {
+    for (auto& square : LineValues::at)
+      for (LineValues::Entry& entry : square) entry.stamp = 0;
+    LineValues::lists = 1;
+  }
+  o.lineStamp = LineValues::lists;
   o.guards.count = -1;
 }
 
