@@ -18,12 +18,10 @@ int LastCastleTypes[2];
 uint32_t EvalTablesVersion = 0;
 
 namespace {
+
 // Castle types the square table was last filled for; -1 when it was
 // cleared since.
 int FilledTypes[2] = {-1, -1};
-}  // namespace
-
-namespace {
 
 // Ranks 1-4 are SELF's attack zone (the ENEMY camp), ranks 6-9 ENEMY's.
 constexpr int SELF_ZONE_LAST_RANK = 4;

@@ -4,13 +4,11 @@
 
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "eval/exchange_lists.h"
 #include "position/after_board.h"
 #include "position/lines.h"
+#include "position/makemove.h"
+#include "position/piece_walk.h"
 #include "position/pieces.h"
 #include "position/position.h"
 #include "position/tables.h"
@@ -145,9 +143,7 @@ struct ExchangeBoard {
   }
 
   void Capture(int side, const Move& m) {
-    const int x = onTarget;
-    const int h = side | (x & KIND_MASK);
-    material += HandValue[h] - BoardValue[x];
+    material += CaptureChange(side, onTarget);
     gone[m.from >> 6] |= uint64_t{1} << (m.from & 63);
     onTarget = m.piece;
   }
@@ -346,39 +342,16 @@ int32_t ExchangeValueOnPieceAfter(const AfterBoard& b, int square, int* attacker
   return PlayOut(b, square, x, lists, 0);
 }
 
-namespace {
-
-// The ranks (bit r) of file f holding a piece of the other side than side:
-// cells neither empty nor carrying side's bit (walls carry both).
-uint32_t OtherSidePieces(const Position& p, int f, int side) {
-  const uint8_t* file = p.Cells + GUARD_CELLS + 16 * f;
-#if defined(__SSE2__)
-  const __m128i cells = _mm_loadu_si128(reinterpret_cast<const __m128i*>(file));
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i own = _mm_and_si128(cells, _mm_set1_epi8(static_cast<char>(side)));
-  const uint32_t free = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(own, zero)));
-  const uint32_t empty = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(cells, zero)));
-  return free & ~empty & 0x3FE;
-#else
-  uint32_t ranks = 0;
-  for (int r = 1; r <= 9; ++r)
-    if (file[r] != EMP && !(file[r] & side)) ranks |= 1u << r;
-  return ranks;
-#endif
-}
-
-}  // namespace
-
 int32_t BestCaptureThreat(const Position& p, int side) {
   int32_t best = 0;
   const uint32_t* map = p.Map(side);
-  for (int f = 1; f <= 9; ++f)
-    for (uint32_t ranks = OtherSidePieces(p, f, side); ranks; ranks &= ranks - 1) {
-      const int sq = MakeSquare(f, LowestBit(ranks));
-      // Only a piece that side attacks has a value.
-      if (map[sq] == 0) continue;
+  // The other side's pieces; only those side attacks have a value.
+  ForEachPiece(p.Cells + GUARD_CELLS, Opponent(side), [&](int sq) {
+    if (map[sq] != 0) {
       const int32_t v = ExchangeValue(p, sq);
       if (v > best) best = v;
     }
+    return true;
+  });
   return side == ENEMY ? -best : best;
 }

@@ -8,9 +8,9 @@
 
 #include "eval/exchange.h"
 #include "position/after_board.h"
+#include "position/makemove.h"
 #include "position/pieces.h"
 #include "position/position.h"
-#include "position/tables.h"
 
 namespace {
 
@@ -88,15 +88,16 @@ struct LineValues {
 LineValues::Entry LineValues::at[CELL_COUNT][KING_DIRECTIONS];
 uint32_t LineValues::lists = 0;
 
-// What a piece newly bearing on n means: a check, a threat against an
-// opponent piece, or cover for an own piece. lines, when given, holds the
-// exchange on n, reached by the moved slider along direction d.
+// What a piece newly bearing on n means: a check (when checks is set), a
+// threat against an opponent piece, or cover for an own piece. lines, when
+// given, holds the exchange on n, reached by the moved slider along
+// direction d.
 inline __attribute__((always_inline)) void ScoreTarget(BeforeValues& before,
                                                        const AfterBoard& after, int side, int n,
-                                                       int32_t checkBonus, Terms& t,
+                                                       bool checks, int32_t checkBonus, Terms& t,
                                                        LineValues* lines = nullptr, int d = 0) {
   const int cell = after.At(n);
-  if (cell == (Opponent(side) | OU)) {
+  if (checks && cell == (Opponent(side) | OU)) {
     t.gain += checkBonus;
   } else if (IsOpenCell(cell, side)) {
     t.gain += lines ? lines->On(after, n, d) : ExchangeValueAfter(after, n);
@@ -145,14 +146,12 @@ int16_t EvaluationPart(ListState& list, const Move& m, const AfterBoard& after) 
   return list.side == ENEMY ? Wrap16(-score) : score;
 }
 
-// The move's score, read from the board after it without making it;
-// evaluation is EvaluationPart of the move.
-int16_t ScoreMove(ListState& list, const Move& m, int16_t evaluation) {
-  const EvalState& e = list.e;
+// The move's score, read from the board after it (after) without making
+// it; evaluation is EvaluationPart of the move.
+int16_t ScoreMove(ListState& list, const Move& m, const AfterBoard& after, int16_t evaluation) {
   const int side = list.side;
   BeforeValues& values = list.values;
-  const Position& before = e.pos;
-  const AfterBoard after(before, m);
+  const Position& before = list.e.pos;
   const int arriving = after.placed;
   int16_t score = evaluation;
 
@@ -170,27 +169,21 @@ int16_t ScoreMove(ListState& list, const Move& m, int16_t evaluation) {
 
   Terms t;
   for (uint32_t set = PieceSets.step[arriving]; set; set &= set - 1)
-    ScoreTarget(values, after, side, m.to + Direction[LowestBit(set)], checkBonus, t);
+    ScoreTarget(values, after, side, m.to + Direction[LowestBit(set)], true, checkBonus, t);
 
   // Own sliders the piece was screening now reach further (no check bonus
   // here: a discovered check counts as an ordinary target).
   if (!IsDrop(m)) {
-    for (uint32_t set = (before.Map(side)[m.from] >> SLIDE_BIT) & 0xFF; set; set &= set - 1) {
-      const int d = LowestBit(set);
-      const int n = after.Scan(m.from, Direction[d]);
-      const int cell = after.At(n);
-      if (cell == WALL) continue;
-      if (IsOpenCell(cell, side))
-        t.gain += ExchangeValueAfter(after, n);
-      else if (IsOwnCell(cell, side))
-        t.protect += values.At(n) - ExchangeValueAfter(after, n);
-    }
+    for (uint32_t set = (before.Map(side)[m.from] >> SLIDE_BIT) & 0xFF; set; set &= set - 1)
+      ScoreTarget(values, after, side, after.Scan(m.from, Direction[LowestBit(set)]), false,
+                  checkBonus, t);
   }
 
   LineValues* shared = before.Ban(m.to) == EMP ? &list.lines : nullptr;
   for (uint32_t set = PieceSets.slide[arriving]; set; set &= set - 1) {
     const int d = LowestBit(set);
-    ScoreTarget(values, after, side, after.Scan(m.to, Direction[d]), checkBonus, t, shared, d);
+    ScoreTarget(values, after, side, after.Scan(m.to, Direction[d]), true, checkBonus, t, shared,
+                d);
   }
 
   score = Wrap16(score + (t.protect - risk));
@@ -210,7 +203,7 @@ GainTable MakeGains() {
   GainTable t{};
   for (int code = SFU; code <= ERY; ++code) {
     const int owner = code & (SELF | ENEMY);
-    const int32_t change = HandValue[Opponent(owner) | (code & KIND_MASK)] - BoardValue[code];
+    const int32_t change = CaptureChange(Opponent(owner), code);
     t.of[code] = owner == SELF ? -change : change;
   }
   return t;
@@ -288,7 +281,7 @@ void OrderMoves(const EvalState& e, int side, Move* list, int count) {
   ListState state(o);
   for (int i = 0; i < count; ++i) {
     const AfterBoard after(e.pos, list[i]);
-    list[i].score = ScoreMove(state, list[i], EvaluationPart(state, list[i], after));
+    list[i].score = ScoreMove(state, list[i], after, EvaluationPart(state, list[i], after));
   }
   SortByScore(list, count);
 }
@@ -303,7 +296,7 @@ int FirstInOrder(OrderState& o, const EvalState& e, int side, Move* list, int co
     if (o.high[i] > o.high[top]) top = i;
   }
   auto exact = [&](int i) {
-    list[i].score = ScoreMove(state, list[i], o.evaluation[i]);
+    list[i].score = ScoreMove(state, list[i], AfterBoard(e.pos, list[i]), o.evaluation[i]);
     o.exact[i] = 1;
     return list[i].score;
   };
@@ -344,6 +337,7 @@ int FirstInOrder(OrderState& o, const EvalState& e, int side, Move* list, int co
 void FinishOrder(OrderState& o, Move* list, int count) {
   ListState state(o);
   for (int i = 0; i < count; ++i)
-    if (!o.exact[i]) list[i].score = ScoreMove(state, list[i], o.evaluation[i]);
+    if (!o.exact[i])
+      list[i].score = ScoreMove(state, list[i], AfterBoard(o.e->pos, list[i]), o.evaluation[i]);
   SortByScore(list, count);
 }

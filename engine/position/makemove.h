@@ -5,6 +5,12 @@
 #include "position/tables.h"
 #include "position/types.h"
 
+// What captor's capture of code adds to the material balance: the piece
+// leaves the board for the captor's hand, unpromoted.
+inline int32_t CaptureChange(int captor, int code) {
+  return HandValue[captor | (code & KIND_MASK)] - BoardValue[code];
+}
+
 // What side's move m adds to the material balance: the captured piece
 // moves to the mover's hand, a dropped piece leaves it, a promotion changes
 // the piece's value.
@@ -12,7 +18,7 @@ inline int32_t MaterialChange(const Position& p, int side, const Move& m) {
   int32_t change = 0;
   if (IsDrop(m)) change += BoardValue[m.piece] - HandValue[m.piece];
   const int captured = p.Ban(m.to);
-  if (captured != EMP) change += HandValue[side | (captured & KIND_MASK)] - BoardValue[captured];
+  if (captured != EMP) change += CaptureChange(side, captured);
   if (m.promote) change += BoardValue[m.piece | PROMOTED] - BoardValue[m.piece];
   return change;
 }
