@@ -5,8 +5,10 @@
 // "result" so that two builds can be compared line for line; timings are on
 // lines starting "time". The source uses only the engine's long-standing
 // interfaces, so it can be built against an older tree as well
-// (bench/speed/compare builds it both ways and runs both).
+// (bench/speed/compare builds it both ways and runs both); --level needs a
+// tree with levels.
 //
+//   bench_speed [--level NAME] WORKLOAD ...   at level NAME (default normal)
 //   bench_speed games SEED...      self-play games, ENEMY's turns timed
 //   bench_speed select FILE [NAME...]  SelectMove per position from empty tables
 //   bench_speed mate FILE [NAME...]    MateSearch (depth 7) per position
@@ -37,6 +39,10 @@
 #include "search/root.h"
 #include "search/search.h"
 #include "search/tt.h"
+#if __has_include("search/level.h")
+#include "search/level.h"
+#define MIRQ_HAVE_LEVELS 1
+#endif
 
 namespace {
 
@@ -94,8 +100,19 @@ constexpr int GAME_PLIES = 120;  // a game is cut here to bound the run
 // that it weighs a purchase of most kinds.
 constexpr int TURN_POINTS = 3;
 
+// The slowest engine turn (processor time) and where it was.
+struct Worst {
+  double cpu = -1, wall = 0;
+  unsigned seed = 0;
+  int ply = 0;
+  void Take(const Worst& o) {
+    if (o.cpu > cpu) *this = o;
+  }
+};
+
 struct GameRun {
   Times turns;
+  Worst worst;
   uint64_t turnNodes = 0;
   std::vector<EvalState> enemyTurns;  // positions ENEMY searched from
 };
@@ -137,6 +154,7 @@ void PlayOne(unsigned seed, GameRun& run) {
       const Stopwatch watch;
       EngineChoice c = ChooseEngineMove(SelectMove, Current, points);
       run.turns.Add(watch);
+      run.worst.Take({run.turns.cpu.back(), run.turns.wall.back(), seed, Current.pos.ply});
       run.turnNodes += AllNodes() - nodes;
       if (IsEmptyMove(c.move)) {
         end = "ENEMY found no move";
@@ -164,9 +182,14 @@ int RunGames(const std::vector<unsigned>& seeds) {
     PlayOne(seed, one);
     PrintSummary("game " + std::to_string(seed) + " turn", one.turns, one.turnNodes);
     all.turns.Append(one.turns);
+    all.worst.Take(one.worst);
     all.turnNodes += one.turnNodes;
   }
   PrintSummary("games turn", all.turns, all.turnNodes);
+  if (all.worst.cpu >= 0) {
+    std::printf("time games worst turn cpu %.2f wall %.2f ms (game %u ply %d)\n", all.worst.cpu,
+                all.worst.wall, all.worst.seed, all.worst.ply);
+  }
   return 0;
 }
 
@@ -348,15 +371,34 @@ int RunPerft(int depth) {
 }
 
 int Usage() {
-  std::fprintf(
-      stderr,
-      "usage: bench_speed games SEED... | hands SEED... | select FILE | mate FILE | perft DEPTH\n");
+  std::fprintf(stderr,
+               "usage: bench_speed [--level easy|normal|strong] games SEED... | hands SEED... |\n"
+               "         select FILE | mate FILE | perft DEPTH\n");
   return 2;
+}
+
+// "--level NAME" in front of the workload; false for a bad one.
+bool TakeLevel(int& argc, char**& argv) {
+  if (argc < 2 || std::string(argv[1]) != "--level") return true;
+#ifdef MIRQ_HAVE_LEVELS
+  if (argc < 3 || !ChooseLevel(argv[2])) {
+    std::fprintf(stderr, "bench_speed: --level takes easy, normal or strong\n");
+    return false;
+  }
+  std::printf("result level %s\n", Level->name);
+  argc -= 2;
+  argv += 2;
+  return true;
+#else
+  std::fprintf(stderr, "bench_speed: this tree has no levels\n");
+  return false;
+#endif
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!TakeLevel(argc, argv)) return 2;
   if (argc < 3) return Usage();
   const std::string what = argv[1];
   InitHashKeys();

@@ -1,5 +1,5 @@
-// The root driver: the opening book first, else iterative deepening to a
-// fixed depth with the full root window.
+// The root driver: the opening book first, else iterative deepening to the
+// level's depth with the full root window.
 #include "search/root.h"
 
 #include <cstring>
@@ -7,6 +7,7 @@
 #include "book/book.h"
 #include "position/movegen.h"
 #include "position/pieces.h"
+#include "search/level.h"
 #include "search/search.h"
 
 namespace {
@@ -52,6 +53,6 @@ Move SelectMove(Move* pv, int side, EvalState e) {
   Move choice{};
   if (AskBook(e.pos, &choice) > 0) return choice;
   std::memset(pv, 0, PV_SIZE * PV_SIZE * sizeof(Move));
-  DeepenSearch(pv, side, e, -VALUE_WINDOW, VALUE_WINDOW, 0, ROOT_DEPTH);
+  DeepenSearch(pv, side, e, -VALUE_WINDOW, VALUE_WINDOW, 0, Level->rootDepth);
   return pv[0];
 }

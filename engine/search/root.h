@@ -1,4 +1,5 @@
-// The root driver: book first, then iterative deepening to depth 4.
+// The root driver: book first, then iterative deepening to the level's
+// depth (4 at normal).
 #pragma once
 
 #include "search/search.h"

@@ -133,7 +133,7 @@ int32_t Search(Move* pv, int side, const EvalState& e, int32_t alpha, int32_t be
   Move moves[MAX_MOVES];
 
   Move mate{};
-  if (ply <= 1 && MateSearch(e.pos, side, MATE_DEPTH_IN_SEARCH, &mate) == MATE_PROVEN) {
+  if (ply <= 1 && MateSearch(e.pos, side, Level->mateDepth, &mate) == MATE_PROVEN) {
     pv[ply * PV_SIZE + ply] = mate;
     pv[ply * PV_SIZE + ply + 1] = Move{};
     n.best = VALUE_MATE;

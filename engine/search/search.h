@@ -3,6 +3,7 @@
 #pragma once
 
 #include "eval/eval.h"
+#include "search/level.h"
 
 constexpr int PV_SIZE = 32;  // PvTable is PV_SIZE x PV_SIZE moves (the 1024-move buffer)
 
@@ -14,10 +15,8 @@ constexpr int32_t VALUE_NO_MOVE =
 constexpr int32_t VALUE_PERPETUAL = 999999;
 constexpr int32_t VALUE_WINDOW = 999998;  // root window is -VALUE_WINDOW..+VALUE_WINDOW
 
-constexpr int ROOT_DEPTH = 4;            // SelectMove deepens to this limit
-constexpr int MATE_DEPTH_IN_SEARCH = 7;  // mate search depth at plies 0 and 1
-constexpr int WIDTH_LIMIT = 31;          // moves searched from the full list
-constexpr int SCORE_CUT = -100;          // ordering score below which moves are skipped
+constexpr int WIDTH_LIMIT = 31;  // moves searched from the full list
+constexpr int SCORE_CUT = -100;  // ordering score below which moves are skipped
 constexpr int RECAPTURE_EXTENSION = 2;
 
 // The move being searched at each ply of the current path.
