@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "driver/protocol.h"
+
 namespace fs = std::filesystem;
 
 bool LoadScore(const std::string& path, Score& score, std::string& why) {
@@ -72,9 +74,14 @@ bool RecordGame(const std::string& folder, const std::string& record, int result
   }
   const std::string scorePath = (fs::path(folder) / "score.txt").string();
   if (!LoadScore(scorePath, totals, why)) return false;
-  if (result < 5 || result > 7 || !counts) return true;
-  if (result == 5) ++totals.won;
-  if (result == 6) ++totals.lost;
-  if (result == 7) ++totals.drawn;
+  if (!counts) return true;
+  if (result == HUMAN_WON)
+    ++totals.won;
+  else if (result == ENGINE_WON)
+    ++totals.lost;
+  else if (result == DRAWN)
+    ++totals.drawn;
+  else
+    return true;
   return SaveScore(scorePath, totals, why);
 }

@@ -1,16 +1,20 @@
 // The six turn files shared with the engine in the tree's "save_data"
-// folder: names, their contents as shipped, and whole-file reads and writes.
+// folder (driver/protocol.h): their contents as shipped, and whole-file
+// reads and writes.
 #pragma once
 
 #include <string>
 
+#include "driver/protocol.h"
+
+// The protocol's file names as the game program spells them.
 namespace turn {
-constexpr const char* kSetup = "$setup.mvdf";      // request / answer
-constexpr const char* kSetTe = "$setTe.mvdf";      // the player's move
-constexpr const char* kSetKoma = "$setKoma.mvdf";  // a purchase to check
-constexpr const char* kPoints = "$points.mvdf";    // point picked up by the player's move
-constexpr const char* kEnemyTe = "$enemyTe.mvdf";  // the engine's move
-constexpr const char* kEnemy = "$enemy.mvdf";      // engine status and result
+constexpr const char* kSetup = SETUP_NAME;       // request / answer
+constexpr const char* kSetTe = SET_TE_NAME;      // the player's move
+constexpr const char* kSetKoma = SET_KOMA_NAME;  // a purchase to check
+constexpr const char* kPoints = POINTS_NAME;     // point picked up by the player's move
+constexpr const char* kEnemyTe = ENEMY_TE_NAME;  // the engine's move
+constexpr const char* kEnemy = ENEMY_NAME;       // engine status and result
 }  // namespace turn
 
 class TurnFiles {

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "board_view.h"
+#include "game_folders.h"
 #include "game_record.h"
 #include "game_state.h"
-#include "game_tree.h"
 
 struct GameEnd {
   GameOutcome outcome;  // result 0: unfinished (see how)
@@ -27,7 +27,8 @@ struct SessionIo {
   std::function<bool()> interrupted = [] { return false; };
 };
 
-GameEnd PlayGame(const GameTree& tree, SessionIo& io);
+// Plays one game at the terminal, through the shared turn flow (match.h).
+GameEnd PlaySession(const GameFolders& folders, SessionIo& io);
 
 // The variant's rules in three lines, for a new player.
 const char* RulesSummary();
@@ -40,5 +41,5 @@ std::string ResultScreen(const GameEnd& end, const ViewStyle& style);
 // already ends a sentence.
 std::string Message(const std::string& text);
 
-// The bare result as the player reads it (5 won, 6 lost, 7 drawn).
+// The bare result as the player reads it (HUMAN_WON, ENGINE_WON, DRAWN).
 std::string ResultSentence(int result);

@@ -5,6 +5,8 @@
 // engine is never asked.
 #pragma once
 
+#include <string>
+
 #include "game_state.h"
 
 struct Hint {
@@ -15,3 +17,7 @@ struct Hint {
 
 // Searches to the engine's own depth; takes as long as an engine move.
 Hint SuggestMove(const GameState& game);
+
+// The hint as both programs word it: "buy a gold (buy G 3 1 0), then
+// G*5h (0558)"; "" for no move.
+std::string HintText(const Hint& hint);

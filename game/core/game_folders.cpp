@@ -1,4 +1,4 @@
-#include "game_tree.h"
+#include "game_folders.h"
 
 #include <filesystem>
 
@@ -30,9 +30,9 @@ std::string OwnFolder(const char* argv0) {
   return fs::path(self).parent_path().string();
 }
 
-GameTree TreeAt(const std::string& root) {
+GameFolders FoldersAt(const std::string& root) {
   fs::path r(root);
-  GameTree t;
+  GameFolders t;
   t.root = r.string();
   t.data = (r / "data").string();
   t.turns = (r / "save_data").string();

@@ -3,18 +3,21 @@
 #include <cstring>
 
 #include "eval/eval.h"
+#include "game_record.h"
+#include "notation.h"
 #include "search/root.h"
 #include "search/search.h"
 
 namespace {
 
-Move SearchBuffer[PV_SIZE * PV_SIZE];
+// The search's move lines, apart from the engine driver's own buffer.
+Move HintBuffer[PV_SIZE * PV_SIZE];
 
 // The search's move and its value, from the player's view.
 Move Think(const EvalState& e, int32_t& value) {
-  std::memset(SearchBuffer, 0, sizeof SearchBuffer);
-  value = DeepenSearch(SearchBuffer, SELF, e, -VALUE_WINDOW, VALUE_WINDOW, 0, ROOT_DEPTH);
-  return SearchBuffer[0];
+  std::memset(HintBuffer, 0, sizeof HintBuffer);
+  value = DeepenSearch(HintBuffer, SELF, e, -VALUE_WINDOW, VALUE_WINDOW, 0, ROOT_DEPTH);
+  return HintBuffer[0];
 }
 
 bool Playable(const std::vector<Move>& legal, const Move& m) {
@@ -62,4 +65,15 @@ Hint SuggestMove(const GameState& game) {
     best = value;
   }
   return hint;
+}
+
+std::string HintText(const Hint& h) {
+  if (IsEmptyMove(h.move)) return "";
+  std::string text;
+  if (h.buyKind) {
+    text = std::string("buy a ") + KindWord(h.buyKind) + " (buy " + KindLetter(h.buyKind) + " " +
+           std::to_string(h.pay[0]) + " " + std::to_string(h.pay[1]) + " " +
+           std::to_string(h.pay[2]) + "), then ";
+  }
+  return text + DescribeMove(h.move);
 }

@@ -63,8 +63,7 @@ TEST(LocalMoveCheck, BoughtPiecesCanBeDroppedOnceEach) {
   EXPECT_EQ(m.from, 0);
   EXPECT_EQ(m.piece, SGI);
   EXPECT_EQ(m.to, 0x55);
-  g.NoteMoveRequest(m);
-  g.PlayHumanMove(m, "000");
+  PlayAcceptedMove(g, m, "000");
   EXPECT_EQ(g.Bought(GI), 0) << "the dropped silver is still counted as bought";
   EXPECT_EQ(g.Board().Ban(0x55), SGI);
   PlayEngine(g, "3233");

@@ -134,6 +134,12 @@ const char* KindWord(int kind) {
   return kind >= 0 && kind <= OU ? words[kind] : "none";
 }
 
+std::string PieceWord(int code) {
+  int kind = KindOf(code);
+  if (kind != OU && (kind & PROMOTED)) return std::string("promoted ") + KindWord(kind & 7);
+  return KindWord(kind);
+}
+
 char KindLetter(int kind) {
   static const char letters[] = "?PLNSGBRK";
   return kind >= 0 && kind <= OU ? letters[kind] : '?';

@@ -13,8 +13,9 @@ bool TurnFiles::WriteInitial(std::string& why) const {
   std::error_code ec;
   std::filesystem::create_directories(folder_, ec);
   static const char* const shipped[6][2] = {
-      {turn::kSetup, "2"},    {turn::kSetTe, "7161"},   {turn::kSetKoma, "5031"},
-      {turn::kPoints, "000"}, {turn::kEnemyTe, "6272"}, {turn::kEnemy, "0"},
+      {turn::kSetup, "2"},      {turn::kSetTe, "7161"},
+      {turn::kSetKoma, "5031"}, {turn::kPoints, POINT_REPORT[0]},
+      {turn::kEnemyTe, "6272"}, {turn::kEnemy, "0"},
   };
   for (const auto& file : shipped) {
     if (!Write(file[0], file[1])) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-struct GameTree {
+struct GameFolders {
   std::string root;    // folder of the game program
   std::string data;    // root/data: the engine and its working folder
   std::string turns;   // root/save_data: the turn files
@@ -16,4 +16,4 @@ struct GameTree {
 // the platform cannot tell.
 std::string OwnFolder(const char* argv0);
 
-GameTree TreeAt(const std::string& root);
+GameFolders FoldersAt(const std::string& root);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/protocol.h"
 #include "game_state.h"
 
 enum class Ending {
@@ -33,7 +34,7 @@ enum class Ending {
 };
 
 struct GameOutcome {
-  int result = 0;  // 5 the player won, 6 Mirqmind won, 7 drawn, 0 unfinished
+  int result = 0;  // HUMAN_WON, ENGINE_WON, DRAWN (driver/protocol.h), 0 unfinished
   Ending how = Ending::None;
 };
 
@@ -42,7 +43,7 @@ struct GameOutcome {
 // being stuck; result 0 when the game goes on.
 GameOutcome JudgeBoard(const GameState& game);
 
-// The engine's result (5, 6 or 7) with how it came about, when the board
+// The engine's result (HUMAN_WON, ENGINE_WON or DRAWN) with how it came about, when the board
 // shows the same result; 0 (no result) is a game that broke off.
 GameOutcome EngineOutcome(int result, const GameState& game);
 
@@ -54,6 +55,12 @@ std::string OutcomeSentence(const GameOutcome& outcome);
 // The move as the record and the history write it: USI, with "+" for an
 // engine book move that promoted.
 std::string RecordedMove(const PlayedMove& pm);
+// The move in both notations, "7h7g (7877)", as the programs show it.
+std::string DescribeMove(const PlayedMove& pm);
+std::string DescribeMove(const Move& m);
+// A purchase as the record writes it: "buy S 2 1 1" for the player's,
+// "buy S" for the engine's.
+std::string PurchaseWords(const Purchase& p);
 // The game's events in order as record tokens ("5i5h", "point red",
 // "buy S 2 1 1", ...), one string each.
 std::vector<std::string> RecordEvents(const GameState& game);

@@ -5,6 +5,7 @@
 // still decides every move and purchase.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,13 @@ class GameState {
   std::string UsiMoves() const;
 
  private:
+  // The steps of CheckMove: what the typed move alone shows, the engine's
+  // list, and the plainest reason for a move the list does not hold.
+  std::string TypedRefusal(const Command& c) const;
+  bool FindListed(const Command& c, Move& out) const;
+  std::string DropRefusal(const Command& c) const;
+  std::string BoardMoveRefusal(const Command& c) const;
+
   void StartHumanTurn();
   bool Make(int side, const Move& m);
 
@@ -107,9 +115,12 @@ class GameState {
 // Whether the engine's payment table accepts this payment for kind; the
 // engine's answer is what counts, this serves hints and the autoplayer.
 bool PaymentAccepted(int kind, const int pay[3]);
-// A payment the points can make that the table accepts for kind (one digit
-// per kind of point), preferring the smallest; false if there is none. Not
-// the engine's own search for its payment, which tries another order.
+// Every payment the points can make that the table accepts for kind (one
+// digit per kind of point), the smallest first, until take returns false.
+// Not the engine's own search for its payment, which tries another order.
+void ForEachPayment(int kind, const int points[3],
+                    const std::function<bool(const int pay[3])>& take);
+// The first of them; false if there is none.
 bool CheapestPayment(int kind, const int points[3], int pay[3]);
 // The points any accepted payment for kind adds up to (0 for no kind).
 int PriceOf(int kind);

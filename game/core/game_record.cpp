@@ -4,7 +4,9 @@
 #include <sstream>
 
 #include "driver/game.h"
+#include "driver/protocol.h"
 #include "engine_link.h"
+#include "match.h"
 #include "position/usi.h"
 
 namespace {
@@ -29,7 +31,7 @@ const EndingName kEndings[] = {
 };
 
 int ResultOfWord(const std::string& word) {
-  for (int r : {5, 6, 7})
+  for (int r : {HUMAN_WON, ENGINE_WON, DRAWN})
     if (word == ResultWord(r)) return r;
   return word == ResultWord(0) ? 0 : -1;
 }
@@ -40,11 +42,11 @@ std::string Join(const std::vector<std::string>& words) {
   return text;
 }
 
-std::string BuyWords(const Purchase& p) {
-  std::string text = std::string("buy ") + KindLetter(p.kind);
-  if (p.side == SELF)
-    for (int paid : p.pay) text += " " + std::to_string(paid);
-  return text;
+// The point kind a colour names, 0 for none.
+int ColourKind(const std::string& colour) {
+  for (int kind = 1; kind <= 3; ++kind)
+    if (colour == kColours[kind]) return kind;
+  return 0;
 }
 
 bool ReadDigit(const std::string& word, int& value) {
@@ -122,18 +124,17 @@ class Replayer {
   bool PlayerMove(const Command& c, std::string& why) {
     ::Move m{};
     if (!game_.CheckMove(c, m, why)) return false;
-    std::string report = "000";
+    int point = 0;
     if (at_ < w_.size() && w_[at_] == "point") {
       const std::string colour = at_ + 1 < w_.size() ? w_[at_ + 1] : "";
-      report = colour == "red" ? "100" : colour == "green" ? "010" : colour == "blue" ? "001" : "";
-      if (report.empty() || m.piece != SOU) {
+      point = ColourKind(colour);
+      if (!point || m.piece != SOU) {
         why = "a point is picked up by the king and is red, green or blue";
         return false;
       }
       at_ += 2;
     }
-    game_.NoteMoveRequest(m);
-    game_.PlayHumanMove(m, report);
+    PlayAcceptedMove(game_, m, POINT_REPORT[point]);
     return true;
   }
 
@@ -171,13 +172,14 @@ GameOutcome JudgeBoard(const GameState& game) {
   if (const PlayedMove* last = game.LastMove(); last && game.FourfoldRepetition()) {
     GameResult r = DecideResult(last->side, true, p.ply, p.Kyokumen);
     int result = r.code - '0';
-    return {result, result == 7 ? Ending::Repetition : Ending::PerpetualCheck};
+    return {result, result == DRAWN ? Ending::Repetition : Ending::PerpetualCheck};
   }
   const int side = game.SideToMove();
   if (side == SELF ? game.PlayerHasNoMoves() : game.EngineHasNoMoves())
-    return {side == SELF ? 6 : 5, game.InCheck(side) ? Ending::Mate : Ending::NoMove};
-  if (p.ply >= GAME_PLY_LIMIT - 1) return {7, Ending::LengthLimit};
-  if (side == SELF && game.PlayerIsStuck()) return {6, Ending::Stuck};
+    return {side == SELF ? ENGINE_WON : HUMAN_WON,
+            game.InCheck(side) ? Ending::Mate : Ending::NoMove};
+  if (p.ply >= GAME_PLY_LIMIT - 1) return {DRAWN, Ending::LengthLimit};
+  if (side == SELF && game.PlayerIsStuck()) return {ENGINE_WON, Ending::Stuck};
   return {};
 }
 
@@ -194,7 +196,7 @@ const char* EndingWord(Ending how) {
 }
 
 std::string OutcomeSentence(const GameOutcome& o) {
-  const bool won = o.result == 5;
+  const bool won = o.result == HUMAN_WON;
   switch (o.how) {
     case Ending::Mate:
       return won ? "You won: Mirqmind is checkmated." : "You lost: Mirqmind checkmated you.";
@@ -225,11 +227,11 @@ std::string OutcomeSentence(const GameOutcome& o) {
       break;
   }
   switch (o.result) {
-    case 5:
+    case HUMAN_WON:
       return "You won.";
-    case 6:
+    case ENGINE_WON:
       return "You lost: Mirqmind won the game.";
-    case 7:
+    case DRAWN:
       return "Drawn by repetition.";
     default:
       return "The game ended without a result.";
@@ -240,6 +242,21 @@ std::string RecordedMove(const PlayedMove& pm) {
   return FormatUsiMove(pm.move) + (pm.promotes ? "+" : "");
 }
 
+std::string DescribeMove(const PlayedMove& pm) {
+  return RecordedMove(pm) + " (" + FormatMoveLine(pm.move) + ")";
+}
+
+std::string DescribeMove(const Move& m) {
+  return DescribeMove(PlayedMove{m, SELF});
+}
+
+std::string PurchaseWords(const Purchase& p) {
+  std::string text = std::string("buy ") + KindLetter(p.kind);
+  if (p.side == SELF)
+    for (int paid : p.pay) text += " " + std::to_string(paid);
+  return text;
+}
+
 std::vector<std::string> RecordEvents(const GameState& game) {
   const std::vector<PlayedMove>& moves = game.History();
   const std::vector<Purchase>& buys = game.Purchases();
@@ -247,7 +264,7 @@ std::vector<std::string> RecordEvents(const GameState& game) {
   size_t next = 0;
   for (size_t i = 0; i <= moves.size(); ++i) {
     for (; next < buys.size() && buys[next].beforeMove <= i; ++next)
-      events.push_back(BuyWords(buys[next]));
+      events.push_back(PurchaseWords(buys[next]));
     if (i == moves.size()) break;
     events.push_back(RecordedMove(moves[i]));
     if (moves[i].point) events.push_back(std::string("point ") + kColours[moves[i].point]);

@@ -50,6 +50,8 @@ int ParseKindName(const std::string& word);
 
 // English name of a kind 1..8 ("pawn" ... "king").
 const char* KindWord(int kind);
+// The name of the piece a board code holds: "pawn", "promoted silver".
+std::string PieceWord(int code);
 // USI letter of a kind 1..8.
 char KindLetter(int kind);
 

@@ -1,8 +1,10 @@
 #include "game_state.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "driver/points.h"
+#include "driver/protocol.h"
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
@@ -11,10 +13,6 @@
 #include "position/usi.h"
 
 namespace {
-
-void FillHand(Position& p, int side, int value) {
-  for (int kind = FU; kind <= HI; ++kind) p.Motigoma[side + kind] = value;
-}
 
 std::string Sq(int sq) {
   return FormatUsiSquare(sq);
@@ -33,12 +31,6 @@ bool Reaches(const Position& p, int from, int to) {
     }
   }
   return false;
-}
-
-std::string PieceWord(int code) {
-  int kind = KindOf(code);
-  if (kind != OU && (kind & PROMOTED)) return std::string("promoted ") + KindWord(kind & 7);
-  return KindWord(kind);
 }
 
 }  // namespace
@@ -86,9 +78,9 @@ bool GameState::Load(const std::string& sfen, std::string& why) {
 // The engine gives the player one piece of every kind before generating
 // the player's moves, then empties the hand again before reading the move.
 void GameState::StartHumanTurn() {
-  FillHand(pos_, SELF, 1);
+  FillHand(1, pos_, SELF);
   humanCount_ = GenerateMoves(pos_, SELF, humanList_);
-  FillHand(pos_, SELF, 0);
+  FillHand(0, pos_, SELF);
 }
 
 bool GameState::Make(int side, const Move& m) {
@@ -108,28 +100,31 @@ std::vector<Move> GameState::LegalMoves() const {
 }
 
 bool GameState::CheckMove(const Command& c, Move& out, std::string& why) const {
-  if (c.kind != CommandKind::Move) {
-    why = "that is not a move";
-    return false;
+  why = TypedRefusal(c);
+  if (!why.empty()) return false;
+  if (FindListed(c, out)) return true;
+  why = c.from == 0 ? DropRefusal(c) : BoardMoveRefusal(c);
+  return false;
+}
+
+// What the board refuses before any list is looked at.
+std::string GameState::TypedRefusal(const Command& c) const {
+  if (c.kind != CommandKind::Move) return "that is not a move";
+  if (c.promote) return "pieces never promote in this game; type the move without the mark";
+  if (c.from == 0) {
+    if (bought_[c.dropKind] > 0) return "";
+    return std::string("you have not bought a ") + KindWord(c.dropKind) + "; buy one first (buy " +
+           KindLetter(c.dropKind) + " A B C)";
   }
-  if (c.promote) {
-    why = "pieces never promote in this game; type the move without the mark";
-    return false;
-  }
+  int piece = pos_.Ban(c.from);
+  if (piece == EMP || piece == WALL || !(piece & SELF))
+    return "there is no piece of yours on " + Sq(c.from);
+  return "";
+}
+
+// The engine's list of the player's moves holds the typed move.
+bool GameState::FindListed(const Command& c, Move& out) const {
   const bool drop = c.from == 0;
-  if (drop) {
-    if (bought_[c.dropKind] == 0) {
-      why = std::string("you have not bought a ") + KindWord(c.dropKind) + "; buy one first (buy " +
-            KindLetter(c.dropKind) + " A B C)";
-      return false;
-    }
-  } else {
-    int piece = pos_.Ban(c.from);
-    if (piece == EMP || piece == WALL || !(piece & SELF)) {
-      why = "there is no piece of yours on " + Sq(c.from);
-      return false;
-    }
-  }
   for (int i = 0; i < humanCount_; ++i) {
     const Move& m = humanList_[i];
     if (m.to != c.to || m.promote) continue;
@@ -138,39 +133,33 @@ bool GameState::CheckMove(const Command& c, Move& out, std::string& why) const {
       return true;
     }
   }
-  // Not legal: find the plainest reason.
-  const bool check = InCheck(SELF);
-  int target = pos_.Ban(c.to);
-  if (drop) {
-    int rank = RankOf(c.to);
-    if (target != EMP)
-      why = "square " + Sq(c.to) + " is occupied";
-    else if (((c.dropKind == FU || c.dropKind == KY) && rank == 1) ||
-             (c.dropKind == KE && rank <= 2))
-      why = std::string("a ") + KindWord(c.dropKind) + " dropped on " + Sq(c.to) +
-            " could never move";
-    else if (check)
-      why = "your king is in check and that drop does not stop it";
-    else if (c.dropKind == FU) {
-      bool pawnOnFile = false;
-      for (int r = 1; r <= 9; ++r) pawnOnFile |= pos_.Ban(MakeSquare(FileOf(c.to), r)) == SFU;
-      why = pawnOnFile ? "you already have a pawn on file " + std::to_string(FileOf(c.to))
-                       : std::string("a pawn drop may not give mate");
-    } else
-      why = "that drop is not legal";
-    return false;
-  }
-  if (target != EMP && (target & SELF)) {
-    why = "your own piece stands on " + Sq(c.to);
-    return false;
-  }
-  if (!Reaches(pos_, c.from, c.to))
-    why = "your " + PieceWord(pos_.Ban(c.from)) + " on " + Sq(c.from) + " cannot reach " + Sq(c.to);
-  else if (check)
-    why = "your king is in check and that move does not stop it";
-  else
-    why = "that move would leave your king in check";
   return false;
+}
+
+// The plainest reason a drop of a bought piece is not listed.
+std::string GameState::DropRefusal(const Command& c) const {
+  int rank = RankOf(c.to);
+  if (pos_.Ban(c.to) != EMP) return "square " + Sq(c.to) + " is occupied";
+  if (((c.dropKind == FU || c.dropKind == KY) && rank == 1) || (c.dropKind == KE && rank <= 2))
+    return std::string("a ") + KindWord(c.dropKind) + " dropped on " + Sq(c.to) +
+           " could never move";
+  if (InCheck(SELF)) return "your king is in check and that drop does not stop it";
+  if (c.dropKind != FU) return "that drop is not legal";
+  bool pawnOnFile = false;
+  for (int r = 1; r <= 9; ++r) pawnOnFile |= pos_.Ban(MakeSquare(FileOf(c.to), r)) == SFU;
+  return pawnOnFile ? "you already have a pawn on file " + std::to_string(FileOf(c.to))
+                    : std::string("a pawn drop may not give mate");
+}
+
+// The plainest reason a move of a piece of the player's is not listed.
+std::string GameState::BoardMoveRefusal(const Command& c) const {
+  int target = pos_.Ban(c.to);
+  if (target != EMP && (target & SELF)) return "your own piece stands on " + Sq(c.to);
+  if (!Reaches(pos_, c.from, c.to))
+    return "your " + PieceWord(pos_.Ban(c.from)) + " on " + Sq(c.from) + " cannot reach " +
+           Sq(c.to);
+  if (InCheck(SELF)) return "your king is in check and that move does not stop it";
+  return "that move would leave your king in check";
 }
 
 void GameState::NoteMoveRequest(const Move& m) {
@@ -180,7 +169,7 @@ void GameState::NoteMoveRequest(const Move& m) {
 void GameState::PlayHumanMove(const Move& m, const std::string& report) {
   if (!Make(SELF, m)) return;
   if (IsDrop(m) && bought_[KindOf(m.piece)] > 0) --bought_[KindOf(m.piece)];
-  int point = report == "100" ? 1 : report == "010" ? 2 : report == "001" ? 3 : 0;
+  int point = PointOfReport(report.c_str());
   if (point) ++points_[point - 1];
   history_.back().point = point;
 }
@@ -194,7 +183,7 @@ bool GameState::PlayEngineMove(const std::string& line, Move& played, std::strin
   // The engine's hand is emptied at the start of its turn; a drop means it
   // bought that piece just now.
   const Position before = pos_;
-  FillHand(pos_, ENEMY, 0);
+  FillHand(0, pos_, ENEMY);
   if (dropKind != 0) pos_.Motigoma[ENEMY + dropKind] += 1;
 
   auto find = [&](const Position& p, Move& out) {
@@ -310,19 +299,26 @@ bool PaymentAccepted(int kind, const int pay[3]) {
   return PaymentFits(kind, pay[0], pay[1], pay[2]);
 }
 
-bool CheapestPayment(int kind, const int points[3], int pay[3]) {
+void ForEachPayment(int kind, const int points[3],
+                    const std::function<bool(const int pay[3])>& take) {
   for (int total = 1; total <= 27; ++total)
     for (int a = 0; a <= std::min(9, points[0]); ++a)
       for (int b = 0; b <= std::min(9, points[1]); ++b) {
         int c = total - a - b;
         if (c < 0 || c > std::min(9, points[2])) continue;
         const int p[3] = {a, b, c};
-        if (PaymentAccepted(kind, p)) {
-          std::copy(p, p + 3, pay);
-          return true;
-        }
+        if (PaymentAccepted(kind, p) && !take(p)) return;
       }
-  return false;
+}
+
+bool CheapestPayment(int kind, const int points[3], int pay[3]) {
+  bool found = false;
+  ForEachPayment(kind, points, [&](const int p[3]) {
+    std::copy(p, p + 3, pay);
+    found = true;
+    return false;
+  });
+  return found;
 }
 
 int PriceOf(int kind) {

@@ -1,17 +1,13 @@
 #include "session.h"
 
-#include <chrono>
 #include <cstdio>
 #include <ostream>
 #include <sstream>
-#include <thread>
 
-#include "engine_link.h"
-#include "engine_process.h"
 #include "hint.h"
+#include "match.h"
 #include "notation.h"
 #include "position/usi.h"
-#include "turn_files.h"
 
 namespace {
 
@@ -37,19 +33,6 @@ const char* const kHelp =
 constexpr size_t kWidth = 78;
 const char* const kColours[4] = {"", "red", "green", "blue"};
 
-std::string Describe(const PlayedMove& pm) {
-  return RecordedMove(pm) + " (" + FormatMoveLine(pm.move) + ")";
-}
-std::string Describe(const Move& m) {
-  return Describe(PlayedMove{m, SELF});
-}
-
-std::string PieceWord(int code) {
-  int kind = KindOf(code);
-  if (kind != OU && (kind & PROMOTED)) return std::string("promoted ") + KindWord(kind & 7);
-  return KindWord(kind);
-}
-
 std::string PointsText(const int p[3]) {
   return std::to_string(p[0]) + " red, " + std::to_string(p[1]) + " green and " +
          std::to_string(p[2]) + " blue point" + (p[2] == 1 ? "" : "s");
@@ -57,7 +40,7 @@ std::string PointsText(const int p[3]) {
 
 // "7h7g (7877), takes a silver. Check!" for the move just played.
 std::string MoveNews(const GameState& game, const PlayedMove& pm) {
-  std::string text = Describe(pm);
+  std::string text = DescribeMove(pm);
   if (pm.move.capture != EMP) text += ", takes a " + PieceWord(pm.move.capture);
   if (pm.point) text += std::string(", your king picks up a ") + kColours[pm.point] + " point";
   text += ".";
@@ -73,21 +56,16 @@ std::string HistoryText(const GameState& game) {
   size_t next = 0;
   auto bought = [&](size_t before) {
     std::string text;
-    for (; next < buys.size() && buys[next].beforeMove <= before; ++next) {
-      const Purchase& p = buys[next];
-      text += std::string("buy ") + KindLetter(p.kind);
-      if (p.side == SELF)
-        for (int paid : p.pay) text += " " + std::to_string(paid);
-      text += ", ";
-    }
+    for (; next < buys.size() && buys[next].beforeMove <= before; ++next)
+      text += PurchaseWords(buys[next]) + ", ";
     return text;
   };
   std::string out;
   for (size_t i = 0; i < moves.size(); i += 2) {
-    std::string mine = bought(i) + Describe(moves[i]);
+    std::string mine = bought(i) + DescribeMove(moves[i]);
     if (moves[i].point) mine += std::string(" +") + kColours[moves[i].point];
     char line[160];
-    std::string theirs = i + 1 < moves.size() ? bought(i + 1) + Describe(moves[i + 1]) : "";
+    std::string theirs = i + 1 < moves.size() ? bought(i + 1) + DescribeMove(moves[i + 1]) : "";
     std::snprintf(line, sizeof line, "%5zu. %-32s %s", i / 2 + 1, mine.c_str(), theirs.c_str());
     out += line;
     while (!out.empty() && out.back() == ' ') out.pop_back();
@@ -126,21 +104,17 @@ class Indicator {
 // One game: a handler per command, and the ways the game can end.
 class Session {
  public:
-  Session(const GameTree& tree, SessionIo& io)
-      : tree_(tree),
-        io_(io),
+  Session(const GameFolders& folders, SessionIo& io)
+      : io_(io),
         out_(*io.out),
-        files_(tree.turns),
         indicator_(out_, io.live),
-        link_(
-            files_, [this] { return !io_.interrupted() && engine_.Running(); },
-            [this](double s) {
-              if (thinking_) indicator_.Tick(s);
-            }) {}
+        match_(folders, Match::Hooks{[this] { return io_.interrupted(); },
+                                     [this](double s) {
+                                       if (thinking_) indicator_.Tick(s);
+                                     }}) {}
 
   GameEnd Play() {
-    if (!files_.WriteInitial(end_.problem) ||
-        !engine_.Start(tree_.engine, tree_.data, end_.problem)) {
+    if (!match_.Start(end_.problem)) {
       end_.outcome = {0, Ending::BrokenOff};
       return end_;
     }
@@ -150,48 +124,46 @@ class Session {
       BeforePlayerMove();
       if (over_) break;
       std::string line;
-      if (!io_.nextLine(game_, line) || io_.interrupted()) {
+      if (!io_.nextLine(game(), line) || io_.interrupted()) {
         Stop({0, io_.interrupted() ? Ending::Interrupted : Ending::Quit});
         break;
       }
       Handle(ParseCommand(line));
     }
-    end_.game = game_;
+    end_.game = game();
     return end_;
   }
 
  private:
+  const GameState& game() const { return match_.Game(); }
   void Say(const std::string& text) { out_ << Message(text); }
 
   void Show() {
     out_ << "\n"
-         << RenderBoard(game_, io_.style) << RenderLegend(io_.style)
-         << RenderPlayer(game_, io_.style) << RenderMoveList(game_, 16, "Moves: ", kWidth)
+         << RenderBoard(game(), io_.style) << RenderLegend(io_.style)
+         << RenderPlayer(game(), io_.style) << RenderMoveList(game(), 16, "Moves: ", kWidth)
          << std::flush;
   }
 
-  // The engine ends the game after its own move when the player has no
-  // move left or a position came a fourth time; and the engine would wait
-  // for ever for a player who can make no move it accepts.
+  // A result may be due before the player's move, or the engine may have
+  // ended; and the engine would wait for ever for a player who can make no
+  // move it accepts.
   void BeforePlayerMove() {
     if (io_.interrupted()) return Stop({0, Ending::Interrupted});
-    if (game_.PlayerHasNoMoves() || game_.FourfoldRepetition()) {
-      LinkReply r = link_.AwaitResult(5.0);
+    if (match_.ResultDue()) {
+      LinkReply r = match_.AwaitDueResult();
       if (r.outcome != LinkOutcome::Accepted) return EngineEnded(r);
-      if (game_.PlayerHasNoMoves())
-        return BreakOff("you have no legal move, but the engine did not end the game");
-    } else if (!engine_.Running()) {
+      if (game().PlayerHasNoMoves()) return BreakOff(Match::kNoResultText);
+    } else if (!match_.EngineRunning()) {
       // It may have ended the game right after the move just read.
-      LinkReply r;
-      if ((r.result = link_.WrittenResult())) r.outcome = LinkOutcome::GameOver;
-      return EngineEnded(r);
+      return EngineEnded(match_.WrittenResult());
     }
-    if (!game_.LegalMoves().empty() || stuckNoted_) return;
+    if (!game().LegalMoves().empty() || stuckNoted_) return;
     // The engine counts a drop of every kind as an answer, but the player
     // may drop only what was bought.
-    if (game_.PlayerIsStuck()) return Stop({6, Ending::Stuck});
+    if (game().PlayerIsStuck()) return Stop({ENGINE_WON, Ending::Stuck});
     std::vector<std::string> names;
-    for (int kind : game_.DropKindsThatHelp()) names.push_back(KindWord(kind));
+    for (int kind : game().DropKindsThatHelp()) names.push_back(KindWord(kind));
     std::string text = "Only a drop can answer now; buy one of:";
     for (const std::string& n : names) text += " " + n;
     Say(text);
@@ -220,7 +192,7 @@ class Session {
       case CommandKind::Move:
         return OnMove(c);
       case CommandKind::Resign:
-        return Stop({6, Ending::Resigned});
+        return Stop({ENGINE_WON, Ending::Resigned});
       case CommandKind::New:
         return OnNew();
       case CommandKind::Quit:
@@ -230,32 +202,26 @@ class Session {
 
   void OnMoves() {
     std::vector<std::string> moves;
-    for (const Move& m : game_.LegalMoves()) moves.push_back(FormatUsiMove(m));
+    for (const Move& m : game().LegalMoves()) moves.push_back(FormatUsiMove(m));
     if (moves.empty()) return Say("You have no legal move without buying a piece");
     out_ << WrapUnits("  Your legal moves: ", moves, kWidth);
   }
 
   void OnHistory() {
-    if (game_.History().empty() && game_.Purchases().empty()) return Say("No moves yet");
-    out_ << HistoryText(game_);
+    if (game().History().empty() && game().Purchases().empty()) return Say("No moves yet");
+    out_ << HistoryText(game());
   }
 
   void OnHint() {
     if (io_.live) out_ << "  Looking for a hint ...\n" << std::flush;
-    Hint h = SuggestMove(game_);
-    if (IsEmptyMove(h.move)) return Say("No hint: the search found no move for you");
-    std::string text = "Hint: ";
-    if (h.buyKind) {
-      text += std::string("buy a ") + KindWord(h.buyKind) + " (buy " + KindLetter(h.buyKind) + " " +
-              std::to_string(h.pay[0]) + " " + std::to_string(h.pay[1]) + " " +
-              std::to_string(h.pay[2]) + "), then ";
-    }
-    Say(text + Describe(h.move));
+    const std::string text = HintText(SuggestMove(game()));
+    if (text.empty()) return Say("No hint: the search found no move for you");
+    Say("Hint: " + text);
   }
 
   void OnBuy(const Command& c) {
     const int kind = c.buyKind;
-    const int held[3] = {game_.Points(1), game_.Points(2), game_.Points(3)};
+    const int held[3] = {game().Points(1), game().Points(2), game().Points(3)};
     int pay[3] = {c.pay[0], c.pay[1], c.pay[2]};
     if (!c.payGiven && !CheapestPayment(kind, held, pay))
       return Say(std::string("You cannot buy a ") + KindWord(kind) + ": " + PaymentRule(kind) +
@@ -264,12 +230,11 @@ class Session {
       return Say(std::string("That payment does not buy a ") + KindWord(kind) + ": " +
                  PaymentRule(kind));
     std::string why;
-    if (!game_.CanAfford(pay, why)) return Say("You cannot pay that: " + why);
-    LinkReply r = link_.RequestPurchase(FormatPurchaseLine(kind, pay));
+    if (!game().CanAfford(pay, why)) return Say("You cannot pay that: " + why);
+    LinkReply r = match_.SendPurchase(kind, pay);
     if (r.outcome == LinkOutcome::Rejected)
       return Say("The purchase was refused: " + PaymentRule(kind));
     if (r.outcome != LinkOutcome::Accepted) return EngineEnded(r);
-    game_.Buy(kind, pay);
     Say(std::string("You bought a ") + KindWord(kind) + " for " + PointsText(pay) +
         "; it stays in your hand until you drop it");
   }
@@ -277,17 +242,15 @@ class Session {
   void OnMove(const Command& c) {
     Move m{};
     std::string why;
-    if (!game_.CheckMove(c, m, why)) return Say("Not allowed: " + why);
-    game_.NoteMoveRequest(m);
-    LinkReply r = link_.RequestMove(FormatMoveLine(m));
-    if (r.outcome == LinkOutcome::Rejected) return Say("Mirqmind refused " + Describe(m));
+    if (!game().CheckMove(c, m, why)) return Say("Not allowed: " + why);
+    LinkReply r = match_.SendMove(m);
+    if (r.outcome == LinkOutcome::Rejected) return Say("Mirqmind refused " + DescribeMove(m));
     if (r.outcome != LinkOutcome::Accepted) return EngineEnded(r);
-    game_.PlayHumanMove(m, r.points);
     stuckNoted_ = false;
-    out_ << "You: " << MoveNews(game_, game_.History().back()) << "\n" << std::flush;
+    out_ << "You: " << MoveNews(game(), game().History().back()) << "\n" << std::flush;
 
     thinking_ = true;
-    LinkReply reply = link_.AwaitEngineMove();
+    LinkReply reply = match_.AwaitEngineMove();
     thinking_ = false;
     indicator_.Clear();
     if (reply.outcome != LinkOutcome::Accepted) return EngineEnded(reply);
@@ -297,23 +260,22 @@ class Session {
   // Resigns a game in progress; a game without moves just starts again.
   void OnNew() {
     end_.again = true;
-    Stop(game_.History().empty() ? GameOutcome{} : GameOutcome{6, Ending::Resigned});
+    Stop(game().History().empty() ? GameOutcome{} : GameOutcome{ENGINE_WON, Ending::Resigned});
   }
 
   bool PlayEngineMove(const std::string& line) {
-    Move played{};
     std::string why;
-    if (!game_.PlayEngineMove(line, played, why)) {
+    if (!match_.PlayEngineMove(line, why)) {
       BreakOff(why);
       return false;
     }
-    const PlayedMove& pm = game_.History().back();
+    const PlayedMove& pm = game().History().back();
     if (IsDrop(pm.move)) {
       const int kind = KindOf(pm.move.piece);
       out_ << "Mirqmind buys a " << KindWord(kind) << " for " << PriceOf(kind) << " point"
            << (PriceOf(kind) == 1 ? "" : "s") << ".\n";
     }
-    out_ << "Mirqmind: " << MoveNews(game_, pm) << "\n";
+    out_ << "Mirqmind: " << MoveNews(game(), pm) << "\n";
     return true;
   }
 
@@ -322,19 +284,14 @@ class Session {
   void EngineEnded(const LinkReply& r) {
     if (r.outcome == LinkOutcome::GameOver) {
       if (!r.engineMove.empty() && !PlayEngineMove(r.engineMove)) return;
-      end_.outcome = EngineOutcome(r.result, game_);
-      // The engine exits right after writing its result.
-      for (int i = 0; i < 1000 && engine_.Running(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      end_.outcome = EngineOutcome(r.result, game());
+      match_.AwaitEngineExit();
     } else if (io_.interrupted()) {
       end_.outcome = {0, Ending::Interrupted};
-    } else if (r.outcome == LinkOutcome::WriteFailed) {
-      return BreakOff("cannot write the turn files in " + files_.Folder());
     } else {
-      return BreakOff("the engine stopped unexpectedly (exit status " +
-                      std::to_string(engine_.ExitStatus()) + ")");
+      return BreakOff(match_.Problem(r));
     }
-    engine_.Stop();
+    match_.Stop();
     over_ = true;
   }
 
@@ -344,20 +301,16 @@ class Session {
   }
 
   void Stop(const GameOutcome& o) {
-    engine_.Stop();
+    match_.Stop();
     end_.outcome = o;
     over_ = true;
   }
 
-  const GameTree& tree_;
   SessionIo& io_;
   std::ostream& out_;
-  TurnFiles files_;
-  EngineProcess engine_;
   Indicator indicator_;
   bool thinking_ = false;
-  EngineLink link_;
-  GameState game_;
+  Match match_;
   GameEnd end_;
   bool over_ = false;
   bool stuckNoted_ = false;  // the player was told that only a purchase helps
@@ -365,8 +318,8 @@ class Session {
 
 }  // namespace
 
-GameEnd PlayGame(const GameTree& tree, SessionIo& io) {
-  return Session(tree, io).Play();
+GameEnd PlaySession(const GameFolders& folders, SessionIo& io) {
+  return Session(folders, io).Play();
 }
 
 const char* RulesSummary() {

@@ -107,7 +107,7 @@ SessionIo MakeIo(const Options& o, AutoPlayer& robot) {
 
 // Appends the game to games.txt (a demonstration marked and not counted)
 // and shows the result screen with the totals.
-void RecordAndShow(const GameTree& tree, const GameEnd& end, const Options& o,
+void RecordAndShow(const GameFolders& tree, const GameEnd& end, const Options& o,
                    const ViewStyle& style) {
   // A game that never started has nothing to record or show.
   if (!end.outcome.result && end.game.History().empty()) {
@@ -144,13 +144,13 @@ int main(int argc, char** argv) {
   Options o;
   if (int status = ReadOptions(argc, argv, o); status >= 0) return status;
   CatchInterrupts();
-  GameTree tree = TreeAt(OwnFolder(argv[0]));
+  GameFolders tree = FoldersAt(OwnFolder(argv[0]));
   AutoPlayer robot(o.seed);
   SessionIo io = MakeIo(o, robot);
 
   std::cout << RulesSummary();
   for (;;) {
-    GameEnd end = PlayGame(tree, io);
+    GameEnd end = PlaySession(tree, io);
     RecordAndShow(tree, end, o, io.style);
     if (Interrupted()) {
       InterruptHandled();

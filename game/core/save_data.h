@@ -19,7 +19,7 @@ bool LoadScore(const std::string& path, Score& score, std::string& why);
 bool SaveScore(const std::string& path, const Score& score, std::string& why);
 
 // Appends the game's record line (game_record.h) to games.txt and, for a
-// finished game (result 5, 6 or 7) that counts (not a demonstration),
+// finished game (HUMAN_WON, ENGINE_WON or DRAWN) that counts (not a demonstration),
 // counts it in score.txt; totals are the totals afterwards. Creates the
 // folder when needed.
 bool RecordGame(const std::string& folder, const std::string& record, int result, bool counts,

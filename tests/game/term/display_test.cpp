@@ -1,20 +1,14 @@
-// Choosing the board style from the environment, and the saved games and
-// totals.
+// Choosing the board style from the environment, the board and move list
+// drawn, and message lines.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "board_view.h"
 #include "game_steps.h"
-#include "save_data.h"
 #include "session.h"
-#include "support/files.h"
-#include "support/scratch_dir.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(BoardStyle, KanjiAndColourOnlyOnAUtf8TerminalThatCanShowThem) {
   EXPECT_TRUE(WantsFancy(nullptr, nullptr, "en_US.UTF-8", "xterm-256color", nullptr, true));
@@ -34,13 +28,8 @@ TEST(BoardStyle, KanjiAndColourOnlyOnAUtf8TerminalThatCanShowThem) {
 
 TEST(BoardStyle, PlainBoardMarksTheEnginesMoveAndSidesByCase) {
   GameState g;
-  Move m{};
-  std::string why;
-  ASSERT_TRUE(g.CheckMove(ParseCommand("7877"), m, why)) << why;
-  g.NoteMoveRequest(m);
-  g.PlayHumanMove(m, "000");
-  Move played{};
-  ASSERT_TRUE(g.PlayEngineMove("3233", played, why)) << why;
+  ASSERT_NO_FATAL_FAILURE(PlayHuman(g, "7877"));
+  ASSERT_NO_FATAL_FAILURE(PlayEngine(g, "3233"));
   std::string board = RenderBoard(g, ViewStyle{false});
   EXPECT_NE(board.find("  | p  p  p  p  p  p  .* p  p | b 2\n"), std::string::npos) << board;
   EXPECT_NE(board.find("  | .  .  .  .  .  .  p* .  . | c 3\n"), std::string::npos) << board;
@@ -85,36 +74,6 @@ TEST(Display, MoveListsAndMessagesBreakBetweenWordsAndEndAsSentences) {
   std::vector<std::string> lines = SplitLines(Message(longText + " " + longText));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], "    " + longText + ".");
-}
-
-TEST(SavedData, GamesAreAppendedAndFinishedOnesCountedButNotDemonstrations) {
-  ScratchDir dir;
-  fs::path saves = dir.path() / "savedata";
-  Score totals;
-  std::string why;
-  ASSERT_TRUE(RecordGame(saves.string(), "A lost", 6, true, totals, why)) << why;
-  ASSERT_TRUE(RecordGame(saves.string(), "B won", 5, true, totals, why)) << why;
-  ASSERT_TRUE(RecordGame(saves.string(), "C unfinished", 0, true, totals, why)) << why;
-  ASSERT_TRUE(RecordGame(saves.string(), "D drawn", 7, true, totals, why)) << why;
-  ASSERT_TRUE(RecordGame(saves.string(), "E won demo", 5, false, totals, why)) << why;
-  EXPECT_EQ(ReadBytes(saves / "games.txt"), "A lost\nB won\nC unfinished\nD drawn\nE won demo\n");
-  EXPECT_EQ(ReadBytes(saves / "score.txt"), "won 1\nlost 1\ndrawn 1\n");
-  EXPECT_EQ(totals.won + totals.lost + totals.drawn, 3);
-  EXPECT_FALSE(fs::exists(saves / "score.txt.new")) << "the temporary totals file was left behind";
-}
-
-TEST(SavedData, AnUnreadableScoreFileIsNeverOverwritten) {
-  ScratchDir dir;
-  fs::path saves = dir.path() / "savedata";
-  fs::create_directories(saves);
-  { std::ofstream(saves / "score.txt") << "won lots\n"; }
-  Score totals;
-  std::string why;
-  EXPECT_FALSE(RecordGame(saves.string(), "a won game", 5, true, totals, why));
-  EXPECT_NE(why.find("unreadable"), std::string::npos) << why;
-  EXPECT_EQ(ReadBytes(saves / "score.txt"), "won lots\n");
-  EXPECT_EQ(ReadBytes(saves / "games.txt"), "a won game\n")
-      << "the game itself was lost along with the totals";
 }
 
 }  // namespace
