@@ -178,13 +178,12 @@ EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e,
 }
 
 void StartUp(unsigned seed) {
-  static const int32_t noHand[EHI + 1] = {};
   InitHashKeys();
-  SetUp(Current.pos, 0, StartDiagram, noHand);
+  SetUpStartPosition(Current.pos);
   RecomputePhases(Current);
   RecomputeKingSums(Current);
   BuildKingTables();
-  SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  SetUpStartPosition(BookStartPosition);
   InitEvaluation(Current);
   Rand15Seed(seed);
   FillPointGrid();

@@ -6,16 +6,9 @@
 #include <cstring>
 #include <thread>
 
-#ifdef _WIN32
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "driver/folder_watch.h"
 #include "driver/parent.h"
+#include "driver/platform.h"
 
 namespace {
 
@@ -50,45 +43,8 @@ const char* const POINTS_FILE = POINTS_PATH.text;
 const char* const ENEMY_TE_FILE = ENEMY_TE_PATH.text;
 const char* const ENEMY_FILE = ENEMY_PATH.text;
 
-namespace {
-
-// Create or truncate, as "w+" does, but only a regular file.
-std::FILE* CreateRegularFile(const char* path) {
-#ifdef _WIN32
-  // Windows has no FIFOs in folders, and a folder cannot be opened.
-  return std::fopen(path, "w+");
-#else
-  int fd = open(path, O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
-  struct stat st;
-  std::FILE* f = nullptr;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ftruncate(fd, 0) == 0) f = fdopen(fd, "w+");
-  if (!f) close(fd);
-  return f;
-#endif
-}
-
-}  // namespace
-
 std::FILE* OpenTurnFile(const char* path) {
-#ifdef _WIN32
-  std::FILE* f = std::fopen(path, "r");
-  struct _stat st;
-  if (f && (_fstat(_fileno(f), &st) != 0 || !(st.st_mode & _S_IFREG))) {
-    std::fclose(f);
-    f = nullptr;
-  }
-  return f;
-#else
-  // Non-blocking, so that a FIFO does not wait for a writer.
-  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st;
-  std::FILE* f = nullptr;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) f = fdopen(fd, "r");
-  if (!f) close(fd);
-  return f;
-#endif
+  return OpenRegularFile(path);
 }
 
 bool ReadTurnLine(std::FILE* f, char line[TURN_LINE_CHARS + 1]) {

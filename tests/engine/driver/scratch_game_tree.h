@@ -7,11 +7,11 @@
 
 #include "support/scratch_dir.h"
 
-class GameTree {
+class ScratchGameTree {
  public:
-  explicit GameTree(const std::string& name);
-  GameTree(const GameTree&) = delete;
-  GameTree& operator=(const GameTree&) = delete;
+  explicit ScratchGameTree(const std::string& name);
+  ScratchGameTree(const ScratchGameTree&) = delete;
+  ScratchGameTree& operator=(const ScratchGameTree&) = delete;
 
   std::filesystem::path Data() const { return root_ / "data"; }
   std::filesystem::path File(const std::string& name) const { return root_ / "save_data" / name; }

@@ -1,10 +1,18 @@
-// Folder change notifications: inotify on Linux, directory change reads
-// on Windows, plain sleeps elsewhere.
-#include "driver/folder_watch.h"
-
-#ifdef _WIN32
-
+// The engine driver's Windows calls: directory change reads for the folder
+// watch, the parent process and regular-file opening for the turn files.
+// platform_posix.cpp holds the same functions for everything else.
+#include <sys/stat.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <tlhelp32.h>
+
+#include <cstdio>
+
+#include "driver/folder_watch.h"
+#include "driver/parent.h"
+#include "driver/platform.h"
+
+// --- Folder watch -----------------------------------------------------------
 
 namespace {
 
@@ -87,88 +95,80 @@ bool FolderExists(const char* path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-#else
+// --- Parent process ---------------------------------------------------------
 
-#include <sys/stat.h>
-
-#include <chrono>
-#include <thread>
-
-#ifdef __linux__
-#include <poll.h>
-#include <sys/inotify.h>
-#include <unistd.h>
+#ifndef PROCESS_QUERY_LIMITED_INFORMATION
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
 #endif
 
 namespace {
 
-void Sleep(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+HANDLE parent = nullptr;
+bool parentGone = false;
+
+DWORD ParentId() {
+  DWORD self = GetCurrentProcessId(), id = 0;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
+    if (entry.th32ProcessID == self) {
+      id = entry.th32ParentProcessID;
+      break;
+    }
+  }
+  CloseHandle(snap);
+  return id;
 }
 
-#ifdef __linux__
-// A file closed after writing, created or moved in; and the folder itself
-// deleted or moved away, which ends the watch.
-constexpr uint32_t WATCHED =
-    IN_CLOSE_WRITE | IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
-constexpr uint32_t FOLDER_GONE = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED;
-#endif
+bool StartedAfter(HANDLE a, HANDLE b) {
+  FILETIME ca, cb, x, y, z;
+  if (!GetProcessTimes(a, &ca, &x, &y, &z) || !GetProcessTimes(b, &cb, &x, &y, &z)) return false;
+  return CompareFileTime(&ca, &cb) > 0;
+}
 
 }  // namespace
 
-bool OpenFolderWatch(FolderWatch& w, const char* folder) {
-  w.folder = folder;
-#ifdef __linux__
-  w.fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (w.fd >= 0) w.wd = inotify_add_watch(w.fd, folder, WATCHED);
-  return w.wd >= 0;
-#else
-  return false;
-#endif
-}
-
-void CloseFolderWatch(FolderWatch& w) {
-#ifdef __linux__
-  if (w.fd >= 0) close(w.fd);
-#endif
-  w.fd = -1;
-  w.wd = -1;
-}
-
-bool WaitFolderChange(FolderWatch& w, int ms) {
-#ifdef __linux__
-  if (w.fd >= 0 && w.wd < 0 && w.folder) w.wd = inotify_add_watch(w.fd, w.folder, WATCHED);
-  if (w.wd < 0) {
-    Sleep(ms);
-    return false;
+void WatchParent() {
+  DWORD id = ParentId();
+  if (!id) return;
+  parent = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (!parent) {
+    // No such process any more; any other failure leaves it unwatched.
+    parentGone = GetLastError() == ERROR_INVALID_PARAMETER;
+    return;
   }
-  pollfd p = {w.fd, POLLIN, 0};
-  if (poll(&p, 1, ms) <= 0) return false;
-  // Only the wake-up counts, not what it was: the caller looks at the files.
-  alignas(inotify_event) char events[4096];
-  bool gone = false;
-  ssize_t n;
-  while ((n = read(w.fd, events, sizeof events)) > 0) {
-    for (ssize_t at = 0; at < n;) {
-      const inotify_event* e = reinterpret_cast<const inotify_event*>(events + at);
-      if (e->mask & FOLDER_GONE) gone = true;
-      at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-    }
+  // A parent that ended before the snapshot may have passed its id on to a
+  // newer process.
+  if (StartedAfter(parent, GetCurrentProcess())) {
+    CloseHandle(parent);
+    parent = nullptr;
+    parentGone = true;
   }
-  if (gone) {
-    inotify_rm_watch(w.fd, w.wd);
-    w.wd = -1;
-  }
-  return true;
-#else
-  Sleep(ms);
-  return false;
-#endif
 }
 
-bool FolderExists(const char* path) {
-  struct stat st;
-  return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+bool ParentEnded() {
+  return parentGone || (parent && WaitForSingleObject(parent, 0) == WAIT_OBJECT_0);
 }
 
-#endif
+void* ParentHandle() {
+  return parent;
+}
+
+// --- Regular files ----------------------------------------------------------
+
+std::FILE* OpenRegularFile(const char* path) {
+  std::FILE* f = std::fopen(path, "r");
+  struct _stat st;
+  if (f && (_fstat(_fileno(f), &st) != 0 || !(st.st_mode & _S_IFREG))) {
+    std::fclose(f);
+    f = nullptr;
+  }
+  return f;
+}
+
+// Windows has no FIFOs in folders, and a folder cannot be opened.
+std::FILE* CreateRegularFile(const char* path) {
+  return std::fopen(path, "w+");
+}

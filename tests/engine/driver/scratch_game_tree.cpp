@@ -1,4 +1,4 @@
-#include "game_tree.h"
+#include "scratch_game_tree.h"
 
 #include <chrono>
 #include <cstdio>
@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 const char* const TURN_FILES[6] = {"$setup.mvdf",  "$setTe.mvdf",   "$setKoma.mvdf",
                                    "$points.mvdf", "$enemyTe.mvdf", "$enemy.mvdf"};
 
-GameTree::GameTree(const std::string& name) : root_(name) {
+ScratchGameTree::ScratchGameTree(const std::string& name) : root_(name) {
   fs::create_directories(root_ / "data");
   fs::create_directories(root_ / "save_data");
   Write("$setup.mvdf", "2");
@@ -22,7 +22,7 @@ GameTree::GameTree(const std::string& name) : root_(name) {
   Write("$enemy.mvdf", "0");
 }
 
-void GameTree::Write(const std::string& name, const std::string& content) const {
+void ScratchGameTree::Write(const std::string& name, const std::string& content) const {
   // The engine may hold the file open for a moment on some systems.
   for (int attempt = 0; attempt < 1000; ++attempt) {
     if (std::FILE* f = std::fopen(File(name).string().c_str(), "wb")) {
@@ -34,15 +34,15 @@ void GameTree::Write(const std::string& name, const std::string& content) const 
   }
 }
 
-std::string GameTree::Read(const std::string& name) const {
+std::string ScratchGameTree::Read(const std::string& name) const {
   return ReadBytes(File(name));
 }
 
-bool GameTree::Exists(const std::string& name) const {
+bool ScratchGameTree::Exists(const std::string& name) const {
   return fs::exists(File(name));
 }
 
-void GameTree::Remove(const std::string& name) const {
+void ScratchGameTree::Remove(const std::string& name) const {
   // On Windows a file the engine has open at that moment cannot be deleted.
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::error_code ec;
@@ -52,7 +52,7 @@ void GameTree::Remove(const std::string& name) const {
   }
 }
 
-void GameTree::Age() const {
+void ScratchGameTree::Age() const {
   auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
   for (const char* name : TURN_FILES) {
     std::error_code ec;
@@ -60,7 +60,7 @@ void GameTree::Age() const {
   }
 }
 
-bool GameTree::Written(const std::string& name) const {
+bool ScratchGameTree::Written(const std::string& name) const {
   std::error_code ec;
   auto t = fs::last_write_time(File(name), ec);
   if (ec) return false;
