@@ -34,8 +34,16 @@ endfunction()
 # mirq_windows_programs()
 # In a Windows build the shipped programs carry their product names
 # (Mirqgate.exe, Mirqmind.exe) and the launcher gets the GUI subsystem, so
-# starting it opens no console window. Called once, after every folder.
+# starting it opens no console window. Every program of bin/ links the
+# start-up code that keeps library loads to the system folder
+# (windows/library_search.cpp); scripts/test --windows checks each image for
+# it. Called once, after every folder.
 function(mirq_windows_programs)
   set_target_properties(mirqgate PROPERTIES OUTPUT_NAME Mirqgate WIN32_EXECUTABLE ON)
   set_target_properties(mirqmind PROPERTIES OUTPUT_NAME Mirqmind)
+  foreach(program IN ITEMS mirqgate mirqmind mirq-term mirq-web mirq-tool mirqpack mirq_fake_game)
+    if(TARGET ${program})
+      target_link_libraries(${program} PRIVATE mirq_library_search)
+    endif()
+  endforeach()
 endfunction()

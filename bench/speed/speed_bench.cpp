@@ -221,41 +221,14 @@ struct Case {
   int side;
 };
 
-// Start position or SFEN, then the moves made with evaluation; castle
+// The position text read, then its moves made with evaluation; castle
 // tables chosen for the final position, as a turn does.
 bool SetUpCase(const std::string& text, EvalState& e, int& side, std::string& why) {
-  std::istringstream in(text);
-  std::string word;
-  in >> word;
-  if (word == "startpos") {
-    static const int32_t noHand[EHI + 1] = {};
-    SetUp(e.pos, 0, StartDiagram, noHand);
-    side = SELF;
-  } else if (word == "sfen") {
-    std::string board, s, hands, number;
-    if (!(in >> board >> s >> hands >> number)) {
-      why = "sfen needs BOARD SIDE HANDS N";
-      return false;
-    }
-    if (!ParseSfen(board + " " + s + " " + hands + " " + number, e.pos, side, why)) return false;
-  } else {
-    why = "unknown position '" + word + "'";
-    return false;
-  }
-  InitEvaluation(e);
-  if (in >> word) {
-    if (word != "moves") {
-      why = "expected 'moves'";
-      return false;
-    }
-    while (in >> word) {
-      Move m;
-      if (!ParseUsiMove(e.pos, side, word, true, m, why)) return false;
-      MakeMoveEval(e, side, m);
-      side = Opponent(side);
-    }
-  }
-  SelectCastleTables(e);
+  PositionText position;
+  if (!ParsePositionText(text, position, why)) return false;
+  ReplayWithEval(e, position.start, position.startSide, position.moves.data(),
+                 position.moves.size());
+  side = position.side;
   return true;
 }
 
@@ -358,9 +331,8 @@ int RunMate(const char* path) {
 }
 
 int RunPerft(int depth) {
-  static const int32_t noHand[EHI + 1] = {};
   Position p;
-  SetUp(p, 0, StartDiagram, noHand);
+  SetUpStartPosition(p);
   const Stopwatch watch;
   const uint64_t leaves = Perft(p, SELF, depth);
   const double cpu = watch.CpuMs(), wall = watch.WallMs();

@@ -56,7 +56,7 @@ bool DecodeHumanMove(const MoveLine& line, Move& m) {
 
 namespace {
 
-// Request "3": the setup file is open and its "3" read.
+// A move request: the setup file is open and its request read.
 TurnOutcome AnswerMoveRequest(std::FILE* setup, Move& move) {
   char text[TURN_LINE_CHARS + 1];
   std::FILE* f = OpenTurnFile(SET_TE_FILE);
@@ -73,23 +73,24 @@ TurnOutcome AnswerMoveRequest(std::FILE* setup, Move& move) {
   }
   if (f) std::fclose(f);
   std::fclose(setup);
-  if (!WriteTurnFile(ENEMY_FILE, "0")) return EXIT_GIVE_UP;
+  if (!WriteTurnChar(ENEMY_FILE, ENGINE_THINKING)) return EXIT_GIVE_UP;
   std::FILE* answer = CreateTurnFile(SETUP_FILE);
   if (!answer) return EXIT_GIVE_UP;
   bool written = !legal || WriteTurnFile(POINTS_FILE, HumanPickUp(move.piece, move.to));
-  written = written && std::fputs(legal ? "2" : "1", answer) >= 0;
+  written = written && std::fputc(legal ? ANSWER_ACCEPTED : ANSWER_REFUSED, answer) != EOF;
   if (std::fclose(answer) != 0 || !written) return EXIT_GIVE_UP;
   return legal ? MOVE_CHOSEN : MOVE_REJECTED;
 }
 
-// Request "4": judges the purchase line; nothing else changes.
+// A purchase request: judges the purchase line; nothing else changes.
 TurnOutcome AnswerPurchaseRequest(std::FILE* setup) {
   char text[TURN_LINE_CHARS + 1];
   std::FILE* f = OpenTurnFile(SET_KOMA_FILE);
   bool accepted = ReadTurnLine(f, text) && CheckPurchase(text);
   if (f) std::fclose(f);
   std::fclose(setup);
-  return WriteTurnFile(SETUP_FILE, accepted ? "2" : "1") ? REQUEST_ANSWERED : EXIT_GIVE_UP;
+  return WriteTurnChar(SETUP_FILE, accepted ? ANSWER_ACCEPTED : ANSWER_REFUSED) ? REQUEST_ANSWERED
+                                                                                : EXIT_GIVE_UP;
 }
 
 // Sleeps until a turn file changes and looks at the request file again,
@@ -128,13 +129,12 @@ TurnOutcome EngineTurn(MoveSelector select, Move& move) {
   FormatEngineMove(move, text);
   if (!WriteTurnFile(ENEMY_TE_FILE, text)) return EXIT_GIVE_UP;
   EnginePickUp(move.piece, move.to);
-  return WriteTurnFile(ENEMY_FILE, "1") ? MOVE_CHOSEN : EXIT_GIVE_UP;
+  return WriteTurnChar(ENEMY_FILE, ENGINE_MOVED) ? MOVE_CHOSEN : EXIT_GIVE_UP;
 }
 
 int EndGame(int S, bool repetition) {
   GameResult r = DecideResult(S, repetition, Current.pos.ply, Current.pos.Kyokumen);
-  char text[2] = {r.code, '\0'};
-  return WriteTurnFile(ENEMY_FILE, text) ? r.status : 1;
+  return WriteTurnChar(ENEMY_FILE, r.code) ? r.status : 1;
 }
 
 }  // namespace
@@ -143,11 +143,11 @@ TurnOutcome PollHumanRequest(Move& move) {
   std::FILE* setup = OpenTurnFile(SETUP_FILE);
   if (!setup) return NO_REQUEST;
   int c = std::fgetc(setup);
-  if (c == '3') {
+  if (c == REQUEST_MOVE) {
     TurnOutcome t = AnswerMoveRequest(setup, move);
     return t == MOVE_REJECTED ? REQUEST_ANSWERED : t;
   }
-  if (c == '4') return AnswerPurchaseRequest(setup);
+  if (c == REQUEST_PURCHASE) return AnswerPurchaseRequest(setup);
   std::fclose(setup);
   return NO_REQUEST;
 }
@@ -178,13 +178,12 @@ EngineChoice ChooseEngineMove(MoveSelector select, const EvalState& e,
 }
 
 void StartUp(unsigned seed) {
-  static const int32_t noHand[EHI + 1] = {};
   InitHashKeys();
-  SetUp(Current.pos, 0, StartDiagram, noHand);
+  SetUpStartPosition(Current.pos);
   RecomputePhases(Current);
   RecomputeKingSums(Current);
   BuildKingTables();
-  SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  SetUpStartPosition(BookStartPosition);
   InitEvaluation(Current);
   Rand15Seed(seed);
   FillPointGrid();
@@ -220,7 +219,7 @@ int PlayGame(MoveSelector select) {
     if (LegalCount == 0) return EndGame(SideToMove, false);
     // The histories end here: a game that lasts this long is a draw.
     if (Current.pos.ply >= LAST_PLY) {
-      return WriteTurnFile(ENEMY_FILE, "7") ? 0 : 1;
+      return WriteTurnChar(ENEMY_FILE, RESULT_DRAWN) ? 0 : 1;
     }
   }
 }
@@ -233,22 +232,22 @@ int CountRepetitions(int p, HashKey key) {
 }
 
 GameResult DecideResult(int S, bool repetition, int p, HashKey key) {
-  if (!repetition) return {S == SELF ? '6' : '5', 0};
+  if (!repetition) return {S == SELF ? RESULT_ENGINE_WON : RESULT_HUMAN_WON, 0};
   if (CheckHistory[p]) {
     // Every move of S in the cycle gave check: S loses.
     int count = 0;
     for (int i = p; i > 0 && CheckHistory[i] && count < 4; i -= 2)
       if (KeyHistory[i] == key) ++count;
-    if (count == 4) return {S == SELF ? '6' : '5', 0};
-    return {'7', 0};
+    if (count == 4) return {S == SELF ? RESULT_ENGINE_WON : RESULT_HUMAN_WON, 0};
+    return {RESULT_DRAWN, 0};
   }
   if (p >= 1 && CheckHistory[p - 1]) {
     // The other side checked with every move of the cycle: it loses.
     int count = 0;
     for (int i = p; i > 0 && CheckHistory[i - 1] && count < 4; i -= 2)
       if (KeyHistory[i] == key) ++count;
-    if (count == 4) return {S == SELF ? '5' : '6', 1};
-    return {'7', 0};
+    if (count == 4) return {S == SELF ? RESULT_HUMAN_WON : RESULT_ENGINE_WON, 1};
+    return {RESULT_DRAWN, 0};
   }
-  return {'7', 0};
+  return {RESULT_DRAWN, 0};
 }

@@ -67,7 +67,7 @@ int PlayGame(MoveSelector select);
 
 // The outcome of a game end.
 struct GameResult {
-  char code;   // '5' the human won, '6' the engine won, '7' drawn
+  char code;   // RESULT_HUMAN_WON, RESULT_ENGINE_WON or RESULT_DRAWN (driver/protocol.h)
   int status;  // exit status
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "driver/protocol.h"
 #include "position/keys.h"
 
 int PointGrid[10][10];
@@ -34,12 +35,11 @@ void FillPointGrid() {
 }
 
 const char* HumanPickUp(int piece, int dest) {
-  static const char* const report[POINT_KINDS + 1] = {"000", "100", "010", "001"};
-  if (piece != SOU || !IsSquare(dest)) return report[0];
+  if (piece != SOU || !IsSquare(dest)) return POINT_REPORT[0];
   int& cell = PointGrid[FileOf(dest)][RankOf(dest)];
   int kind = cell;
   cell = 0;
-  return report[kind];
+  return POINT_REPORT[kind];
 }
 
 void EnginePickUp(int piece, int dest) {

@@ -2,67 +2,49 @@
 #include "driver/turn_files.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <thread>
 
-#ifdef _WIN32
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "driver/folder_watch.h"
 #include "driver/parent.h"
-
-const char* const TURN_FOLDER = "../save_data";
-const char* const SETUP_FILE = "../save_data/$setup.mvdf";
-const char* const SET_TE_FILE = "../save_data/$setTe.mvdf";
-const char* const SET_KOMA_FILE = "../save_data/$setKoma.mvdf";
-const char* const POINTS_FILE = "../save_data/$points.mvdf";
-const char* const ENEMY_TE_FILE = "../save_data/$enemyTe.mvdf";
-const char* const ENEMY_FILE = "../save_data/$enemy.mvdf";
+#include "driver/platform.h"
 
 namespace {
 
-// Create or truncate, as "w+" does, but only a regular file.
-std::FILE* CreateRegularFile(const char* path) {
-#ifdef _WIN32
-  // Windows has no FIFOs in folders, and a folder cannot be opened.
-  return std::fopen(path, "w+");
-#else
-  int fd = open(path, O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
-  struct stat st;
-  std::FILE* f = nullptr;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ftruncate(fd, 0) == 0) f = fdopen(fd, "w+");
-  if (!f) close(fd);
-  return f;
-#endif
-}
+constexpr char FOLDER_TEXT[] = "../save_data";
+
+// The turn folder, a slash and a file name, joined when compiled.
+template <std::size_t NameSize>
+struct TurnPath {
+  char text[sizeof FOLDER_TEXT + NameSize];
+  constexpr explicit TurnPath(const char (&name)[NameSize]) : text{} {
+    std::size_t at = 0;
+    for (std::size_t i = 0; i + 1 < sizeof FOLDER_TEXT; ++i) text[at++] = FOLDER_TEXT[i];
+    text[at++] = '/';
+    for (std::size_t i = 0; i < NameSize; ++i) text[at++] = name[i];
+  }
+};
+
+constexpr TurnPath SETUP_PATH(SETUP_NAME);
+constexpr TurnPath SET_TE_PATH(SET_TE_NAME);
+constexpr TurnPath SET_KOMA_PATH(SET_KOMA_NAME);
+constexpr TurnPath POINTS_PATH(POINTS_NAME);
+constexpr TurnPath ENEMY_TE_PATH(ENEMY_TE_NAME);
+constexpr TurnPath ENEMY_PATH(ENEMY_NAME);
 
 }  // namespace
 
+const char* const TURN_FOLDER = FOLDER_TEXT;
+const char* const SETUP_FILE = SETUP_PATH.text;
+const char* const SET_TE_FILE = SET_TE_PATH.text;
+const char* const SET_KOMA_FILE = SET_KOMA_PATH.text;
+const char* const POINTS_FILE = POINTS_PATH.text;
+const char* const ENEMY_TE_FILE = ENEMY_TE_PATH.text;
+const char* const ENEMY_FILE = ENEMY_PATH.text;
+
 std::FILE* OpenTurnFile(const char* path) {
-#ifdef _WIN32
-  std::FILE* f = std::fopen(path, "r");
-  struct _stat st;
-  if (f && (_fstat(_fileno(f), &st) != 0 || !(st.st_mode & _S_IFREG))) {
-    std::fclose(f);
-    f = nullptr;
-  }
-  return f;
-#else
-  // Non-blocking, so that a FIFO does not wait for a writer.
-  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st;
-  std::FILE* f = nullptr;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) f = fdopen(fd, "r");
-  if (!f) close(fd);
-  return f;
-#endif
+  return OpenRegularFile(path);
 }
 
 bool ReadTurnLine(std::FILE* f, char line[TURN_LINE_CHARS + 1]) {
@@ -89,6 +71,11 @@ bool WriteTurnFile(const char* path, const char* text) {
   if (!f) return false;
   bool written = std::fputs(text, f) >= 0;
   return std::fclose(f) == 0 && written;
+}
+
+bool WriteTurnChar(const char* path, char c) {
+  const char text[2] = {c, '\0'};
+  return WriteTurnFile(path, text);
 }
 
 namespace {

@@ -1,9 +1,10 @@
-// The six turn files shared with the game program, in "../save_data/"
-// relative to the engine's working folder.
+// The six turn files shared with the game program (driver/protocol.h), in
+// "../save_data/" relative to the engine's working folder.
 #pragma once
 
 #include <cstdio>
 
+#include "driver/protocol.h"
 #include "position/types.h"
 
 extern const char* const SETUP_FILE;     // requests "3"/"4", answers "1"/"2"
@@ -38,6 +39,9 @@ std::FILE* CreateTurnFile(const char* path);
 // Creates path, writes text with no line terminator and closes it; false
 // when that could not be done.
 bool WriteTurnFile(const char* path, const char* text);
+// The same for a file of one character (a request's answer, a status, a
+// result).
+bool WriteTurnChar(const char* path, char c);
 
 // What a human move line holds: up to two hexadecimal fields of at most
 // two digits each, then an optional non-blank mark character.

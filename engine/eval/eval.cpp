@@ -341,6 +341,17 @@ void MakeMoveEval(EvalState& e, int side, const Move& m) {
   if (kingMove) RecomputeKingSums(e);
 }
 
+void ReplayWithEval(EvalState& e, const Position& start, int side, const Move* moves,
+                    size_t count) {
+  e.pos = start;
+  InitEvaluation(e);
+  for (size_t i = 0; i < count; ++i) {
+    MakeMoveEval(e, side, moves[i]);
+    side = Opponent(side);
+  }
+  SelectCastleTables(e);
+}
+
 int32_t Evaluate(const EvalState& e) {
   return Score(e, e.pos.material);
 }

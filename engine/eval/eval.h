@@ -40,6 +40,10 @@ void ChooseCastleTypes(int a, int b, int d, int c, int& selfType, int& enemyType
 void RecomputeTableTotals(EvalState& e);
 // Updates the eight sums for side's move, then makes the move.
 void MakeMoveEval(EvalState& e, int side, const Move& m);
+// Sets e up on start, makes count moves with evaluation for alternating
+// sides (side first), then chooses the castle tables for the final
+// position, as the top of a turn does.
+void ReplayWithEval(EvalState& e, const Position& start, int side, const Move* moves, size_t count);
 // Score from SELF's point of view.
 int32_t Evaluate(const EvalState& e);
 // The guards standing on a board, listed once for all the king moves of a

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "position/drops.h"
 #include "position/lines.h"
 #include "position/piece_walk.h"
 #include "position/pieces.h"
@@ -290,16 +291,15 @@ class Generator {
         const int k = Direction[LowestBit(set)];
         for (int c = target - k; p_.Ban(c) == EMP; c -= k) near[c >> 6] |= uint64_t{1} << (c & 63);
       }
-      const int barred = kind == KE ? 2 : (kind <= KY ? 1 : 0);
-      const int lo = side_ == SELF ? 1 + barred : 1;
-      const int hi = side_ == SELF ? 9 : 9 - barred;
+      const DropRankSpan ranks = DropRanks(side_, kind);
       // Ascending cells are files 1..9 outer, ranks inner: the order of Drops().
       for (int w = 0; w < 3; ++w)
         for (uint64_t bits = near[w]; bits; bits &= bits - 1) {
           const int sq = 64 * w + __builtin_ctzll(bits);
           const int rank = RankOf(sq);
-          if (!IsSquare(sq) || rank < lo || rank > hi || p_.Ban(sq) != EMP) continue;
-          if (kind == FU && (FileHasPawn(FileOf(sq)) || DropMates(p_, side_, sq, pins_))) continue;
+          if (!IsSquare(sq) || rank < ranks.lo || rank > ranks.hi || p_.Ban(sq) != EMP) continue;
+          if (kind == FU && (FileHasPawn(p_, side_, FileOf(sq)) || DropMates(p_, side_, sq, pins_)))
+            continue;
           Append(0, sq, code);
         }
     }
@@ -481,24 +481,14 @@ class Generator {
     return 81 - occupied;
   }
 
-  bool FileHasPawn(int file) const {
-    const int pawn = side_ | FU;
-    for (int rank = 1; rank <= 9; ++rank)
-      if (p_.Ban(MakeSquare(file, rank)) == pawn) return true;
-    return false;
-  }
-
   void Drops() {
     for (int kind = FU; kind <= HI; ++kind) {
       const int code = side_ | kind;
       if (p_.Motigoma[code] <= 0) continue;
-      // Pawns and lances never on the last rank, knights never on the last two.
-      const int barred = kind == KE ? 2 : (kind <= KY ? 1 : 0);
-      const int lo = side_ == SELF ? 1 + barred : 1;
-      const int hi = side_ == SELF ? 9 : 9 - barred;
+      const DropRankSpan ranks = DropRanks(side_, kind);
       for (int file = 1; file <= 9; ++file) {
-        if (kind == FU && FileHasPawn(file)) continue;
-        for (int rank = lo; rank <= hi; ++rank) {
+        if (kind == FU && FileHasPawn(p_, side_, file)) continue;
+        for (int rank = ranks.lo; rank <= ranks.hi; ++rank) {
           const int sq = MakeSquare(file, rank);
           if (p_.Ban(sq) != EMP) continue;
           if (kind == FU && DropMates(p_, side_, sq, pins_)) continue;
@@ -510,12 +500,12 @@ class Generator {
 
   // Interposing drops on the empty square t.
   void DropsOn(int t) {
-    const int r = side_ == SELF ? RankOf(t) : 10 - RankOf(t);
     const int32_t* hand = p_.Motigoma;
-    if (hand[side_ | FU] > 0 && r > 1 && !FileHasPawn(FileOf(t)) && !DropMates(p_, side_, t, pins_))
+    if (hand[side_ | FU] > 0 && DropRankAllowed(side_, FU, t) &&
+        !FileHasPawn(p_, side_, FileOf(t)) && !DropMates(p_, side_, t, pins_))
       Append(0, t, side_ | FU);
-    if (hand[side_ | KY] > 0 && r > 1) Append(0, t, side_ | KY);
-    if (hand[side_ | KE] > 0 && r > 2) Append(0, t, side_ | KE);
+    if (hand[side_ | KY] > 0 && DropRankAllowed(side_, KY, t)) Append(0, t, side_ | KY);
+    if (hand[side_ | KE] > 0 && DropRankAllowed(side_, KE, t)) Append(0, t, side_ | KE);
     for (int kind = GI; kind <= HI; ++kind)
       if (hand[side_ | kind] > 0) Append(0, t, side_ | kind);
   }
@@ -667,90 +657,134 @@ inline int GroupMoves(const uint8_t* ban, const uint8_t* sq, int count) {
   return n;
 }
 
-template <int Side>
-int CountNormal(const Position& p) {
-  const uint8_t* ban = p.Cells + GUARD_CELLS;
-  const uint32_t* other = p.Map(Opponent(Side));
-  const int king = p.King[SideIndex(Side)];
-  constexpr auto directions = std::make_index_sequence<KING_DIRECTIONS>();
-  PinTable local;
-  const int32_t* pins = nullptr;
-  if (king && HasOwnPin<Side>(ban, other, king, directions)) {
-    ComputePins(p, local);
-    pins = local;
-  }
-  // Own pieces by group, so that each group is counted by its own loop.
+// Own pieces by counting group, so that each group is counted by its own
+// loop.
+struct PieceGroups {
   uint8_t squares[GROUPS + 1][81];
   int count[GROUPS + 1] = {};
+};
+
+template <int Side>
+inline void SortIntoGroups(const uint8_t* ban, PieceGroups& g) {
   auto put = [&](int sq) {
-    const int g = GroupOf[ban[sq] - Side];
-    squares[g][count[g]++] = static_cast<uint8_t>(sq);
+    const int group = GroupOf[ban[sq] - Side];
+    g.squares[group][g.count[group]++] = static_cast<uint8_t>(sq);
     return true;
   };
   ForEachPiece(ban, Side, put);
-  // BoardMoves lists the king's moves for every own king piece it meets.
-  const int kings = count[G_OU];
-  int n = 0;
-  if (pins) {
-    for (int g = 0; g < GROUPS; ++g)
-      if (g != G_OU)
-        for (int i = 0; i < count[g]; ++i) {
-          const int sq = squares[g][i];
-          n += PinnedMoves<Side>(ban, sq, pins[sq]);
-        }
-  } else {
-    n += GroupMoves<Side, Side | FU>(ban, squares[G_FU], count[G_FU]);
-    n += GroupMoves<Side, Side | KY>(ban, squares[G_KY], count[G_KY]);
-    n += GroupMoves<Side, Side | KE>(ban, squares[G_KE], count[G_KE]);
-    n += GroupMoves<Side, Side | GI>(ban, squares[G_GI], count[G_GI]);
-    n += GroupMoves<Side, Side | KI>(ban, squares[G_KI], count[G_KI]);
-    n += GroupMoves<Side, Side | KA>(ban, squares[G_KA], count[G_KA]);
-    n += GroupMoves<Side, Side | HI>(ban, squares[G_HI], count[G_HI]);
-    n += GroupMoves<Side, Side | KA | PROMOTED>(ban, squares[G_UM], count[G_UM]);
-    n += GroupMoves<Side, Side | HI | PROMOTED>(ban, squares[G_RY], count[G_RY]);
-  }
-  if (kings && king) n += kings * KingSteps<Side>(ban, other, king, directions);
+}
 
-  const int32_t* hand = p.Motigoma + Side;
-  if (!(hand[FU] > 0 || hand[KY] > 0 || hand[KE] > 0 || hand[GI] > 0 || hand[KI] > 0 ||
-        hand[KA] > 0 || hand[HI] > 0))
-    return n;
-  // Empty squares: all, on the last rank, on the rank before it, and those
-  // a pawn may take (not the last rank, no own pawn on the file).
+// The board moves of pieces other than the king when none is pinned.
+template <int Side>
+inline int FreePieceMoves(const uint8_t* ban, const PieceGroups& g) {
+  return GroupMoves<Side, Side | FU>(ban, g.squares[G_FU], g.count[G_FU]) +
+         GroupMoves<Side, Side | KY>(ban, g.squares[G_KY], g.count[G_KY]) +
+         GroupMoves<Side, Side | KE>(ban, g.squares[G_KE], g.count[G_KE]) +
+         GroupMoves<Side, Side | GI>(ban, g.squares[G_GI], g.count[G_GI]) +
+         GroupMoves<Side, Side | KI>(ban, g.squares[G_KI], g.count[G_KI]) +
+         GroupMoves<Side, Side | KA>(ban, g.squares[G_KA], g.count[G_KA]) +
+         GroupMoves<Side, Side | HI>(ban, g.squares[G_HI], g.count[G_HI]) +
+         GroupMoves<Side, Side | KA | PROMOTED>(ban, g.squares[G_UM], g.count[G_UM]) +
+         GroupMoves<Side, Side | HI | PROMOTED>(ban, g.squares[G_RY], g.count[G_RY]);
+}
+
+// The same moves when some piece is pinned: each piece by its pin entry.
+template <int Side>
+inline int PinnedPieceMoves(const uint8_t* ban, const PieceGroups& g, const int32_t* pins) {
+  int n = 0;
+  for (int group = 0; group < GROUPS; ++group)
+    if (group != G_OU)
+      for (int i = 0; i < g.count[group]; ++i) {
+        const int sq = g.squares[group][i];
+        n += PinnedMoves<Side>(ban, sq, pins[sq]);
+      }
+  return n;
+}
+
+// The board moves of Side; pins is null when no own piece is pinned.
+template <int Side>
+inline int BoardMoveCount(const Position& p, const int32_t* pins) {
+  const uint8_t* ban = p.Cells + GUARD_CELLS;
+  PieceGroups g;
+  SortIntoGroups<Side>(ban, g);
+  int n = pins ? PinnedPieceMoves<Side>(ban, g, pins) : FreePieceMoves<Side>(ban, g);
+  // BoardMoves lists the king's moves for every own king piece it meets.
+  const int king = p.King[SideIndex(Side)];
+  if (g.count[G_OU] && king)
+    n += g.count[G_OU] * KingSteps<Side>(ban, p.Map(Opponent(Side)), king,
+                                         std::make_index_sequence<KING_DIRECTIONS>());
+  return n;
+}
+
+// The empty squares a drop may use: beyond[b] those past the b barred ranks
+// at Side's far end (DropBarredRanks), pawn those a pawn may take (past its
+// barred rank, on a file without an own pawn).
+struct DropSquares {
+  int beyond[3];
+  int pawn;
+};
+static_assert(DropBarredRanks[KE] == 2, "beyond[] covers every barred count");
+
+template <int Side>
+inline DropSquares CountDropSquares(const Position& p) {
+  const uint8_t* ban = p.Cells + GUARD_CELLS;
   const int lastRank = Side == SELF ? 1 : 9;
   const int secondRank = Side == SELF ? 2 : 8;
   int empty = 0, last = 0, second = 0, pawn = 0;
   for (int file = 1; file <= 9; ++file) {
     int fileEmpty = 0;
-    bool hasPawn = false;
-    for (int rank = 1; rank <= 9; ++rank) {
-      const int code = ban[MakeSquare(file, rank)];
-      fileEmpty += code == EMP;
-      hasPawn |= code == (Side | FU);
-    }
+    for (int rank = 1; rank <= 9; ++rank) fileEmpty += ban[MakeSquare(file, rank)] == EMP;
     const int fileLast = ban[MakeSquare(file, lastRank)] == EMP;
     empty += fileEmpty;
     last += fileLast;
     second += ban[MakeSquare(file, secondRank)] == EMP;
-    if (!hasPawn) pawn += fileEmpty - fileLast;
+    if (!FileHasPawn(p, Side, file)) pawn += fileEmpty - fileLast;
   }
-  if (hand[FU] > 0) {
-    n += pawn;
-    // Only the square in front of the other king can be a pawn-drop mate.
-    const int other = p.King[SideIndex(Opponent(Side))];
-    const int t = Side == SELF ? other + 1 : other - 1;
-    if (other && IsSquare(t) && RankOf(t) != lastRank && ban[t] == EMP) {
-      bool hasPawn = false;
-      for (int rank = 1; rank <= 9; ++rank)
-        hasPawn |= ban[MakeSquare(FileOf(t), rank)] == (Side | FU);
-      if (!hasPawn && DropMates(p, Side, t, pins)) --n;
-    }
-  }
-  if (hand[KY] > 0) n += empty - last;
-  if (hand[KE] > 0) n += empty - last - second;
-  for (int kind = GI; kind <= HI; ++kind)
-    if (hand[kind] > 0) n += empty;
+  return DropSquares{{empty, empty - last, empty - last - second}, pawn};
+}
+
+// Whether a pawn drop counted in DropSquares::pawn gives mate: only the
+// square in front of the other king can.
+template <int Side>
+inline bool CountedPawnDropMates(const Position& p, const int32_t* pins) {
+  const int other = p.King[SideIndex(Opponent(Side))];
+  const int t = Side == SELF ? other + 1 : other - 1;
+  return other && IsSquare(t) && DropRankAllowed(Side, FU, t) && p.Ban(t) == EMP &&
+         !FileHasPawn(p, Side, FileOf(t)) && DropMates(p, Side, t, pins);
+}
+
+// The drops of Side.
+template <int Side>
+inline int DropCount(const Position& p, const int32_t* pins) {
+  const int32_t* hand = p.Motigoma + Side;
+  if (!(hand[FU] > 0 || hand[KY] > 0 || hand[KE] > 0 || hand[GI] > 0 || hand[KI] > 0 ||
+        hand[KA] > 0 || hand[HI] > 0))
+    return 0;
+  const DropSquares squares = CountDropSquares<Side>(p);
+  int n = 0;
+  if (hand[FU] > 0) n += squares.pawn - CountedPawnDropMates<Side>(p, pins);
+  for (int kind = KY; kind <= HI; ++kind)
+    if (hand[kind] > 0) n += squares.beyond[DropBarredRanks[kind]];
   return n;
+}
+
+// The pin table for Side's pieces, or null when none is pinned (the test is
+// cheaper than the table).
+template <int Side>
+inline const int32_t* OwnPins(const Position& p, PinTable local) {
+  const int king = p.King[SideIndex(Side)];
+  if (!king || !HasOwnPin<Side>(p.Cells + GUARD_CELLS, p.Map(Opponent(Side)), king,
+                                std::make_index_sequence<KING_DIRECTIONS>()))
+    return nullptr;
+  ComputePins(p, local);
+  return local;
+}
+
+template <int Side>
+int CountNormal(const Position& p) {
+  PinTable local;
+  const int32_t* pins = OwnPins<Side>(p, local);
+  return BoardMoveCount<Side>(p, pins) + DropCount<Side>(p, pins);
 }
 
 }  // namespace

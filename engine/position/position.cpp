@@ -28,6 +28,11 @@ const uint8_t StartDiagram[81] = {
 };
 // clang-format on
 
+void SetUpStartPosition(Position& p) {
+  static const int32_t noHand[EHI + 1] = {};
+  SetUp(p, 0, StartDiagram, noHand);
+}
+
 namespace {
 // Marks the attacks of the piece on sq in its side's map.
 void AddPieceAttacks(Position& p, int sq) {

@@ -12,6 +12,9 @@ extern uint32_t CheckHistory[HISTORY_SIZE];
 // each from file 9 to file 1) and hand counts indexed by piece code.
 void SetUp(Position& p, int ply, const uint8_t diagram[81], const int32_t hand[EHI + 1]);
 
+// The start position at ply 0, no pieces in hand; SELF moves first.
+void SetUpStartPosition(Position& p);
+
 // Recomputes both attack maps from the board alone.
 void RebuildAttackMaps(Position& p);
 

@@ -1,10 +1,11 @@
-// SFEN positions and USI moves. Everything read here comes from people or
+// SFEN positions, USI moves and position texts. Everything read here comes from people or
 // files, so every field is checked before the Position is set up.
 #include "position/usi.h"
 
 #include <cstring>
 #include <vector>
 
+#include "position/makemove.h"
 #include "position/movegen.h"
 #include "position/pieces.h"
 #include "position/position.h"
@@ -437,4 +438,85 @@ std::string FormatSfen(const Position& p, int side) {
   s += ' ';
   s += std::to_string(p.ply + 1);
   return s;
+}
+
+namespace {
+
+bool IsInteger(const std::string& s) {
+  size_t i = (!s.empty() && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
+  if (i == s.size()) return false;
+  for (; i < s.size(); ++i)
+    if (!IsDigit(s[i])) return false;
+  return true;
+}
+
+// Reads the start of a position text at words[pos]; pos moves past it.
+bool ParseStart(const std::vector<std::string>& words, size_t& pos, PositionText& out,
+                std::string& why) {
+  if (pos >= words.size()) {
+    why = "missing position (startpos or sfen BOARD SIDE HANDS MOVENUMBER)";
+    return false;
+  }
+  if (words[pos] == "startpos") {
+    SetUpStartPosition(out.start);
+    out.startSide = SELF;
+    ++pos;
+    return true;
+  }
+  if (words[pos] != "sfen") {
+    why = "unknown position '" + words[pos] + "' (expected startpos or sfen)";
+    return false;
+  }
+  // The four fields come as four words, or quoted as one.
+  const size_t fields =
+      (pos + 1 < words.size() && words[pos + 1].find(' ') != std::string::npos) ? 1 : 4;
+  if (pos + fields >= words.size()) {
+    why = "sfen needs 4 fields: BOARD SIDE HANDS MOVENUMBER";
+    return false;
+  }
+  std::string text;
+  for (size_t i = 1; i <= fields; ++i) text += words[pos + i] + " ";
+  if (!ParseSfen(text, out.start, out.startSide, why)) return false;
+  pos += 1 + fields;
+  return true;
+}
+
+}  // namespace
+
+bool ParsePositionWords(const std::vector<std::string>& words, size_t pos, PositionText& out,
+                        size_t& next, std::string& why) {
+  if (!ParseStart(words, pos, out, why)) return false;
+  out.moves.clear();
+  out.final = out.start;
+  out.side = out.startSide;
+  if (pos < words.size() && words[pos] == "moves") {
+    for (++pos; pos < words.size() && !IsInteger(words[pos]); ++pos) {
+      if (out.final.ply + 1 >= GAME_PLY_LIMIT) {
+        why = "too many moves: a game ends before ply " + std::to_string(GAME_PLY_LIMIT);
+        return false;
+      }
+      Move m;
+      std::string reason;
+      if (!ParseUsiMove(out.final, out.side, words[pos], true, m, reason)) {
+        why = "move " + std::to_string(out.moves.size() + 1) + ": " + reason;
+        return false;
+      }
+      MakeMove(out.final, out.side, m);
+      out.moves.push_back(m);
+      out.side = Opponent(out.side);
+    }
+  }
+  next = pos;
+  return true;
+}
+
+bool ParsePositionText(const std::string& text, PositionText& out, std::string& why) {
+  const std::vector<std::string> words = SplitFields(text);
+  size_t next = 0;
+  if (!ParsePositionWords(words, 0, out, next, why)) return false;
+  if (next < words.size()) {
+    why = "unexpected '" + words[next] + "' after the position (expected moves or the end)";
+    return false;
+  }
+  return true;
 }

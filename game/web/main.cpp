@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "game_tree.h"
+#include "game_folders.h"
 #include "web_game.h"
 #include "web_server.h"
 
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   CatchSignals();
-  GameTree tree = TreeAt(OwnFolder(argv[0]));
+  GameFolders tree = FoldersAt(OwnFolder(argv[0]));
   const std::string page = tree.root + "/web";
   if (access((page + "/index.html").c_str(), R_OK) != 0) {
     std::cerr << "mirq-web: the page's files are missing in " << page

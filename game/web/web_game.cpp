@@ -21,33 +21,15 @@ json Refused(const std::string& reason) {
   return json{{"ok", false}, {"reason", reason}};
 }
 
-std::string Describe(const Move& m) {
-  return FormatUsiMove(m) + " (" + FormatMoveLine(m) + ")";
-}
-
 }  // namespace
 
-std::string HintText(const ::Hint& h) {
-  if (IsEmptyMove(h.move)) return "";
-  std::string text;
-  if (h.buyKind)
-    text = std::string("buy a ") + KindWord(h.buyKind) + " (" + std::to_string(h.pay[0]) +
-           " red, " + std::to_string(h.pay[1]) + " green, " + std::to_string(h.pay[2]) +
-           " blue), then ";
-  return text + Describe(h.move);
-}
-
-WebGame::WebGame(GameTree tree)
-    : tree_(std::move(tree)),
-      files_(tree_.turns),
-      link_(files_, [this] { return EngineAlive(); }) {}
+WebGame::WebGame(GameFolders folders)
+    : folders_(std::move(folders)),
+      match_(folders_, Match::Hooks{[this] { return interrupt_.load(); }, {}, &mu_}),
+      game_(match_.Game()) {}
 
 WebGame::~WebGame() {
   Shutdown();
-}
-
-bool WebGame::EngineAlive() {
-  return !interrupt_ && engine_.Running();
 }
 
 void WebGame::Start() {
@@ -210,7 +192,7 @@ void WebGame::Run() {
         break;
       case Action::Resign:
         if (phase_ == Phase::YourTurn || phase_ == Phase::Thinking) {
-          EndGame({6, Ending::Resigned}, false);
+          EndGame({ENGINE_WON, Ending::Resigned}, false);
           answer = Ok();
         } else {
           answer = Refused("The game is already over.");
@@ -218,7 +200,7 @@ void WebGame::Run() {
         break;
       case Action::NewGame:
         if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !log_.empty()) {
-          EndGame({6, Ending::Resigned}, false);
+          EndGame({ENGINE_WON, Ending::Resigned}, false);
         } else {
           Abandon(Ending::Quit);
         }
@@ -239,7 +221,7 @@ void WebGame::StartGame() {
   std::string why;
   {
     std::lock_guard<std::mutex> lk(mu_);
-    game_.Reset();
+    match_.Game().Reset();
     log_.clear();
     emptied_.clear();
     enginePoints_ = 0;
@@ -251,12 +233,12 @@ void WebGame::StartGame() {
     saveProblem_.clear();
     ++gameNumber_;
     phase_ = Phase::Starting;
-    if (!LoadScore((std::filesystem::path(tree_.saves) / "score.txt").string(), totals_, why))
+    if (!LoadScore((std::filesystem::path(folders_.saves) / "score.txt").string(), totals_, why))
       saveProblem_ = why;
     Changed();
   }
   why.clear();
-  bool started = files_.WriteInitial(why) && engine_.Start(tree_.engine, tree_.data, why);
+  bool started = match_.Start(why);
   std::lock_guard<std::mutex> lk(mu_);
   if (!started) {
     phase_ = Phase::Broken;
@@ -272,7 +254,7 @@ json WebGame::Ended(const LinkReply& r) {
   if (r.outcome == LinkOutcome::GameOver)
     EndGame(EngineOutcome(r.result, game_), true);
   else if (!interrupt_)
-    EndGame({0, Ending::BrokenOff}, true);
+    EndGame({0, Ending::BrokenOff}, true, match_.Problem(r));
   return Refused("The game ended.");
 }
 
@@ -281,30 +263,31 @@ json WebGame::DoMove(Job& job) {
     std::lock_guard<std::mutex> lk(mu_);
     if (phase_ != Phase::YourTurn) return Refused("Wait for Mirqmind's move.");
     if (Stale(job)) return Refused("That move was for an earlier position.");
-    game_.NoteMoveRequest(job.move);
   }
-  LinkReply r = link_.RequestMove(FormatMoveLine(job.move));
+  const ::Move m = job.move;
+  LinkReply r = match_.SendMove(m, [&](const std::string& points) { NoteHumanMove(m, points); });
   if (r.outcome == LinkOutcome::Rejected)
-    return Refused("Mirqmind refused " + Describe(job.move) + ".");
+    return Refused("Mirqmind refused " + DescribeMove(m) + ".");
   if (r.outcome != LinkOutcome::Accepted) return Ended(r);
-  std::lock_guard<std::mutex> lk(mu_);
-  const ::Move& m = job.move;
-  game_.PlayHumanMove(m, r.points);
+  return Ok();
+}
+
+// Under mu_, with the move just played on the game.
+void WebGame::NoteHumanMove(const ::Move& m, const std::string& points) {
   LogEntry e;
   e.side = SELF;
   e.ply = game_.Board().ply;
   e.move = m;
-  e.points = r.points;
+  e.points = points;
   e.capture = m.capture != EMP;
   e.check = game_.InCheck(ENEMY);
   log_.push_back(e);
-  if (r.points == "100" || r.points == "010" || r.points == "001") emptied_.push_back(m.to);
+  if (PointOfReport(points.c_str())) emptied_.push_back(m.to);
   hint_ = ::Hint{};
   note_.clear();
   phase_ = Phase::Thinking;
   thinkingSince_ = Clock::now();
   Changed();
-  return Ok();
 }
 
 json WebGame::DoBuy(const Job& job) {
@@ -316,21 +299,20 @@ json WebGame::DoBuy(const Job& job) {
     std::string why;
     if (!game_.CanAfford(job.pay, why)) return Refused("You cannot pay that: " + why + ".");
   }
-  LinkReply r = link_.RequestPurchase(FormatPurchaseLine(job.kind, job.pay));
+  LinkReply r = match_.SendPurchase(job.kind, job.pay, [&] {
+    LogEntry e;
+    e.side = SELF;
+    e.ply = game_.Board().ply + 1;
+    e.buy = true;
+    e.kind = job.kind;
+    std::copy(job.pay, job.pay + 3, e.pay);
+    log_.push_back(e);
+    note_.clear();
+    Changed();
+  });
   if (r.outcome == LinkOutcome::Rejected)
     return Refused("Not that payment: " + PaymentRule(job.kind) + ".");
   if (r.outcome != LinkOutcome::Accepted) return Ended(r);
-  std::lock_guard<std::mutex> lk(mu_);
-  game_.Buy(job.kind, job.pay);
-  LogEntry e;
-  e.side = SELF;
-  e.ply = game_.Board().ply + 1;
-  e.buy = true;
-  e.kind = job.kind;
-  std::copy(job.pay, job.pay + 3, e.pay);
-  log_.push_back(e);
-  note_.clear();
-  Changed();
   return Ok();
 }
 
@@ -356,36 +338,26 @@ json WebGame::DoHint() {
 }
 
 void WebGame::AwaitEngine() {
-  LinkReply reply = link_.AwaitEngineMove();
+  LinkReply reply = match_.AwaitEngineMove();
   {
     std::lock_guard<std::mutex> lk(mu_);
     if (interrupt_) return;  // a queued resign, new game or quit takes over
   }
   if (reply.outcome == LinkOutcome::EngineStopped || reply.outcome == LinkOutcome::WriteFailed) {
-    EndGame({0, Ending::BrokenOff}, true);
+    EndGame({0, Ending::BrokenOff}, true, match_.Problem(reply));
     return;
   }
   if (!reply.engineMove.empty()) {
-    std::lock_guard<std::mutex> lk(mu_);
-    ::Move played{};
     std::string why;
-    if (!game_.PlayEngineMove(reply.engineMove, played, why)) {
-      problem_ = why;
-      phase_ = Phase::Broken;
-      Changed();
-      engine_.Stop();
+    if (!match_.PlayEngineMove(reply.engineMove, why,
+                               [this](const ::Move& played) { NoteEngineMove(played); })) {
+      {
+        std::lock_guard<std::mutex> lk(mu_);
+        BreakOff(why);
+      }
+      match_.Stop();
       return;
     }
-    LogEntry e;
-    e.side = ENEMY;
-    e.ply = game_.Board().ply;
-    e.move = played;
-    e.capture = played.capture != EMP;
-    e.check = game_.InCheck(SELF);
-    log_.push_back(e);
-    if (KindOf(played.piece) == OU &&
-        std::find(emptied_.begin(), emptied_.end(), played.to) == emptied_.end())
-      ++enginePoints_;
   }
   if (reply.outcome == LinkOutcome::GameOver) {
     EndGame(EngineOutcome(reply.result, game_), true);
@@ -394,34 +366,47 @@ void WebGame::AwaitEngine() {
   AfterEngineMove();
 }
 
-// The engine ends the game right after its own move when the player has no
-// move or a position came a fourth time; and a player left with only drops
-// of pieces not bought, and no points to buy one, can never answer.
+// Under mu_, with the engine's move just played on the game.
+void WebGame::NoteEngineMove(const ::Move& played) {
+  LogEntry e;
+  e.side = ENEMY;
+  e.ply = game_.Board().ply;
+  e.move = played;
+  e.capture = played.capture != EMP;
+  e.check = game_.InCheck(SELF);
+  log_.push_back(e);
+  if (KindOf(played.piece) == OU &&
+      std::find(emptied_.begin(), emptied_.end(), played.to) == emptied_.end())
+    ++enginePoints_;
+}
+
+void WebGame::BreakOff(const std::string& problem) {
+  problem_ = problem;
+  phase_ = Phase::Broken;
+  Changed();
+}
+
+// The engine ends the game right after its own move when a result is due;
+// and a player left with only drops of pieces not bought, and no points to
+// buy one, can never answer.
 void WebGame::AfterEngineMove() {
-  bool none, fourfold, stuck;
-  {
-    std::lock_guard<std::mutex> lk(mu_);
-    none = game_.PlayerHasNoMoves();
-    fourfold = game_.FourfoldRepetition();
-    stuck = game_.PlayerIsStuck();
-  }
-  if (none || fourfold) {
-    LinkReply r = link_.AwaitResult(5.0);
+  if (match_.ResultDue()) {
+    LinkReply r = match_.AwaitDueResult();
     if (r.outcome == LinkOutcome::GameOver) {
       EndGame(EngineOutcome(r.result, game_), true);
       return;
     }
-    if (none) {
-      std::lock_guard<std::mutex> lk(mu_);
-      problem_ = "you have no legal move, but the engine did not end the game";
-      phase_ = Phase::Broken;
-      Changed();
-      engine_.Stop();
+    if (game_.PlayerHasNoMoves()) {
+      {
+        std::lock_guard<std::mutex> lk(mu_);
+        BreakOff(Match::kNoResultText);
+      }
+      match_.Stop();
       return;
     }
   }
-  if (stuck) {
-    EndGame({6, Ending::Stuck}, false);
+  if (game_.PlayerIsStuck()) {
+    EndGame({ENGINE_WON, Ending::Stuck}, false);
     return;
   }
   std::lock_guard<std::mutex> lk(mu_);
@@ -432,30 +417,26 @@ void WebGame::AfterEngineMove() {
     note_ = "Only a drop can answer now; buy one of: " + names + ".";
   }
   // Only now is it the player's turn: the result that may follow the
-  // engine's "1" has been waited for.
+  // engine's move has been waited for.
   phase_ = Phase::YourTurn;
   Changed();
 }
 
 // result 0: the engine stopped without one; the game is recorded unfinished.
-void WebGame::EndGame(const GameOutcome& outcome, bool engineEnds) {
-  // The engine exits right after writing its result.
-  for (int i = 0; engineEnds && i < 1000 && engine_.Running(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  engine_.Stop();
+void WebGame::EndGame(const GameOutcome& outcome, bool engineEnds, const std::string& problem) {
+  if (engineEnds) match_.AwaitEngineExit();
+  match_.Stop();
   std::lock_guard<std::mutex> lk(mu_);
   outcome_ = outcome;
   note_.clear();
   hint_ = ::Hint{};
   phase_ = outcome.result ? Phase::Over : Phase::Broken;
-  if (!outcome.result)
-    problem_ = "the engine stopped unexpectedly (exit status " +
-               std::to_string(engine_.ExitStatus()) + ")";
+  if (!outcome.result) problem_ = problem.empty() ? match_.StoppedText() : problem;
   // The move that ended the game, whichever side made it.
   if (engineEnds && outcome.result && game_.LastMove()) {
     const PlayedMove& last = *game_.LastMove();
     finalMove_ = std::string(last.side == ENEMY ? "Mirqmind's" : "Your") +
-                 " final move: " + Describe(last.move);
+                 " final move: " + DescribeMove(last.move);
   }
   Save(outcome);
   Changed();
@@ -465,7 +446,7 @@ void WebGame::EndGame(const GameOutcome& outcome, bool engineEnds) {
 void WebGame::Save(const GameOutcome& outcome) {
   std::string why;
   const std::string record = FormatGameRecord(std::time(nullptr), game_, outcome, false);
-  if (!RecordGame(tree_.saves, record, outcome.result, true, totals_, why))
+  if (!RecordGame(folders_.saves, record, outcome.result, true, totals_, why))
     saveProblem_ = "The game was not saved: " + why;
 }
 
@@ -481,7 +462,7 @@ void WebGame::Close(Ending how) {
 
 // Leaving a game that has no result: kept as unfinished when it had moves.
 void WebGame::Abandon(Ending how) {
-  engine_.Stop();
+  match_.Stop();
   std::lock_guard<std::mutex> lk(mu_);
   if ((phase_ == Phase::YourTurn || phase_ == Phase::Thinking) && !game_.History().empty())
     Save(GameOutcome{0, how});

@@ -14,17 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "engine_link.h"
-#include "engine_process.h"
+#include "game_folders.h"
 #include "game_record.h"
 #include "game_state.h"
-#include "game_tree.h"
 #include "hint.h"
+#include "match.h"
 #include "save_data.h"
-#include "turn_files.h"
-
-// "buy a gold (3 red, 1 green, 0 blue), then G*5h (0558)"; "" for no move.
-std::string HintText(const ::Hint& hint);
 
 enum class Phase { Starting, YourTurn, Thinking, Over, Broken, Closed };
 
@@ -43,7 +38,7 @@ struct LogEntry {
 
 class WebGame {
  public:
-  explicit WebGame(GameTree tree);
+  explicit WebGame(GameFolders folders);
   ~WebGame();
   WebGame(const WebGame&) = delete;
   WebGame& operator=(const WebGame&) = delete;
@@ -96,24 +91,31 @@ class WebGame {
   void Run();
   void StartGame();
   nlohmann::json Ended(const LinkReply& r);
+  // The player's move, played: its entry in the list, the engine to move.
+  void NoteHumanMove(const ::Move& m, const std::string& points);
+  void NoteEngineMove(const ::Move& played);
+  // Under mu_: the game broke off with problem.
+  void BreakOff(const std::string& problem);
   nlohmann::json DoMove(Job& job);
   nlohmann::json DoBuy(const Job& job);
   nlohmann::json DoHint();
   void AwaitEngine();
   void AfterEngineMove();
-  // engineEnds: the engine wrote the result and exits by itself.
-  void EndGame(const GameOutcome& outcome, bool engineEnds);
+  // engineEnds: the engine wrote the result and exits by itself. problem:
+  // why a game without a result broke off.
+  void EndGame(const GameOutcome& outcome, bool engineEnds, const std::string& problem = "");
   void Save(const GameOutcome& outcome);
   void Close(Ending how);
   void Abandon(Ending how);
   void Changed();  // under mu_: version up, waiters woken
   bool EngineAlive();
+  // StateJson and its parts, under mu_.
   nlohmann::json StateJson() const;
+  nlohmann::json LogJson(nlohmann::json& last, nlohmann::json& engineBought) const;
+  nlohmann::json SidesJson(const nlohmann::json& engineBought) const;
+  nlohmann::json ResultJson() const;
 
-  const GameTree tree_;
-  TurnFiles files_;
-  EngineProcess engine_;
-  EngineLink link_;
+  const GameFolders folders_;
 
   mutable std::mutex mu_;
   std::condition_variable changed_;
@@ -126,7 +128,8 @@ class WebGame {
   bool shutdown_ = false;
 
   // The game, guarded by mu_; only the game thread writes it.
-  GameState game_;
+  Match match_;
+  const GameState& game_;
   Phase phase_ = Phase::Starting;
   std::vector<LogEntry> log_;
   std::vector<int> emptied_;  // squares whose point the player's king took

@@ -1,6 +1,5 @@
 // The game as the page reads it: everything the page draws comes from here,
 // so the page never has to know the rules.
-#include <algorithm>
 
 #include "notation.h"
 #include "position/usi.h"
@@ -44,29 +43,27 @@ json Triple(const int v[3]) {
 // the table accepts for kind, cheapest first.
 json Offers(const GameState& game, int kind) {
   json list = json::array();
-  for (int total = 1; total <= 27; ++total)
-    for (int a = 0; a <= std::min(9, game.Points(1)); ++a)
-      for (int b = 0; b <= std::min(9, game.Points(2)); ++b) {
-        int c = total - a - b;
-        if (c < 0 || c > std::min(9, game.Points(3))) continue;
-        const int pay[3] = {a, b, c};
-        if (PaymentAccepted(kind, pay)) list.push_back(Triple(pay));
-      }
+  const int points[3] = {game.Points(1), game.Points(2), game.Points(3)};
+  ForEachPayment(kind, points, [&](const int pay[3]) {
+    list.push_back(Triple(pay));
+    return true;
+  });
   return list;
+}
+
+// The board as the page draws it, rank by rank from file 9 to file 1.
+json BoardJson(const Position& p) {
+  json board = json::array();
+  for (int rank = 1; rank <= 9; ++rank)
+    for (int file = 9; file >= 1; --file) board.push_back(p.Ban(MakeSquare(file, rank)));
+  return board;
 }
 
 }  // namespace
 
-json WebGame::StateJson() const {
-  const Position& p = game_.Board();
-  json board = json::array();
-  for (int rank = 1; rank <= 9; ++rank)
-    for (int file = 9; file >= 1; --file) board.push_back(p.Ban(MakeSquare(file, rank)));
-
-  json bought = json::array();
-  json engineBought = json::array({0, 0, 0, 0, 0, 0, 0, 0});
-  for (int kind = 0; kind <= HI; ++kind) bought.push_back(kind ? game_.Bought(kind) : 0);
-  json last = {{"you", nullptr}, {"engine", nullptr}};
+// The game's list for the page; last gets each side's last move and
+// engineBought the engine's purchases, which show as its drops.
+json WebGame::LogJson(json& last, json& engineBought) const {
   json log = json::array();
   for (const LogEntry& e : log_) {
     const char* side = e.side == SELF ? "you" : "engine";
@@ -80,21 +77,50 @@ json WebGame::StateJson() const {
     m["check"] = e.check;
     m["capture"] = e.capture ? KindOf(e.move.capture) : 0;
     if (e.side == SELF) m["points"] = e.points;
-    // A drop of the engine's is a piece it bought that turn.
     if (e.side == ENEMY && IsDrop(e.move))
       engineBought[KindOf(e.move.piece)] = engineBought[KindOf(e.move.piece)].get<int>() + 1;
     last[side] = m;
     log.push_back(m);
   }
+  return log;
+}
 
+// What each side holds: points, pieces bought, whether in check.
+json WebGame::SidesJson(const json& engineBought) const {
+  json bought = json::array();
+  for (int kind = 0; kind <= HI; ++kind) bought.push_back(kind ? game_.Bought(kind) : 0);
+  return {{"you",
+           {{"points", json::array({game_.Points(1), game_.Points(2), game_.Points(3)})},
+            {"bought", bought},
+            {"check", game_.InCheck(SELF)}}},
+          {"engine",
+           {{"points", enginePoints_}, {"bought", engineBought}, {"check", game_.InCheck(ENEMY)}}}};
+}
+
+json WebGame::ResultJson() const {
+  return {{"code", outcome_.result},
+          {"word", ResultWord(outcome_.result)},
+          {"how", EndingWord(outcome_.how)},
+          {"text",
+           outcome_.result ? OutcomeSentence(outcome_) : "The game broke off: " + problem_ + "."},
+          {"final", finalMove_},
+          {"plies", game_.Board().ply}};
+}
+
+json WebGame::StateJson() const {
+  json last = {{"you", nullptr}, {"engine", nullptr}};
+  json engineBought = json::array({0, 0, 0, 0, 0, 0, 0, 0});
+  const json log = LogJson(last, engineBought);
+  const json sides = SidesJson(engineBought);
+
+  const bool yourTurn = phase_ == Phase::YourTurn;
   json legal = json::array();
   json offers = json::array({json::array()});
   json prices = json::array({""});
-  if (phase_ == Phase::YourTurn) {
+  if (yourTurn)
     for (const Move& m : game_.LegalMoves()) legal.push_back(MoveJson(m));
-  }
   for (int kind = FU; kind <= HI; ++kind) {
-    offers.push_back(phase_ == Phase::YourTurn ? Offers(game_, kind) : json::array());
+    offers.push_back(yourTurn ? Offers(game_, kind) : json::array());
     prices.push_back(PaymentRule(kind));
   }
 
@@ -102,13 +128,9 @@ json WebGame::StateJson() const {
       {"version", version_},
       {"game", gameNumber_},
       {"phase", PhaseName(phase_)},
-      {"board", board},
-      {"you",
-       {{"points", json::array({game_.Points(1), game_.Points(2), game_.Points(3)})},
-        {"bought", bought},
-        {"check", game_.InCheck(SELF)}}},
-      {"engine",
-       {{"points", enginePoints_}, {"bought", engineBought}, {"check", game_.InCheck(ENEMY)}}},
+      {"board", BoardJson(game_.Board())},
+      {"you", sides["you"]},
+      {"engine", sides["engine"]},
       {"last", last},
       {"legal", legal},
       {"offers", offers},
@@ -125,14 +147,6 @@ json WebGame::StateJson() const {
   if (phase_ == Phase::Thinking)
     s["thinking"] =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - thinkingSince_).count();
-  if (phase_ == Phase::Over || phase_ == Phase::Broken) {
-    s["result"] = {{"code", outcome_.result},
-                   {"word", ResultWord(outcome_.result)},
-                   {"how", EndingWord(outcome_.how)},
-                   {"text", outcome_.result ? OutcomeSentence(outcome_)
-                                            : "The game broke off: " + problem_ + "."},
-                   {"final", finalMove_},
-                   {"plies", p.ply}};
-  }
+  if (phase_ == Phase::Over || phase_ == Phase::Broken) s["result"] = ResultJson();
   return s;
 }

@@ -42,9 +42,8 @@ int CheckedLookup(const OpeningBook& book, int records, const Position& p, int n
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = [] {
-    const int32_t hand[EHI + 1] = {};
     InitHashKeys();
-    SetUp(BookStartPosition, 0, StartDiagram, hand);
+    SetUpStartPosition(BookStartPosition);
     return true;
   }();
   (void)ready;

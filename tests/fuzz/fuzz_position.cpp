@@ -1,4 +1,4 @@
-// The analysis tool's POSITION argument on any bytes: the input, split at
+// The position text on any bytes: the input, split at
 // newlines, is the argument list. A position that is accepted must write
 // back as SFEN text that reads as the same position, and every move must
 // write as USI text that reads back as the same move.
@@ -11,7 +11,6 @@
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/usi.h"
-#include "tool.h"
 
 namespace {
 
@@ -34,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       args.back() += static_cast<char>(data[i]);
   }
 
-  ToolPosition tp;
+  PositionText tp;
   size_t next = 0;
   std::string why;
-  if (!ParseToolPosition(args, 0, tp, next, why)) {
+  if (!ParsePositionWords(args, 0, tp, next, why)) {
     FUZZ_CHECK(!why.empty(), "a refusal without a reason");
     return 0;
   }

@@ -1,5 +1,6 @@
-// Playing moves on the game program's copy of a game, as the session does
-// after the engine's answers; each step fails the test when refused.
+// Playing moves on the game program's copy of a game with the turn flow's
+// steps (match.h), as if the engine had answered; each step fails the test
+// when refused.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,14 +8,14 @@
 #include <string>
 
 #include "game_state.h"
+#include "match.h"
 
 // A typed move that must be legal, with its point report.
 inline void PlayHuman(GameState& g, const std::string& text, const std::string& report = "000") {
   Move m{};
   std::string why;
   ASSERT_TRUE(g.CheckMove(ParseCommand(text), m, why)) << text << " refused: " << why;
-  g.NoteMoveRequest(m);
-  g.PlayHumanMove(m, report);
+  PlayAcceptedMove(g, m, report);
 }
 
 // An engine move line as in "$enemyTe.mvdf" ("3233", "0455").

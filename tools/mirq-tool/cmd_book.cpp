@@ -31,9 +31,8 @@ bool EncodeLine(const std::string& text, int lineNumber, Record& record, std::st
           " moves, a book line holds at most " + std::to_string(BOOK_RECORD_ENTRIES);
     return false;
   }
-  static const int32_t noHand[EHI + 1] = {};
   Position p;
-  SetUp(p, 0, StartDiagram, noHand);
+  SetUpStartPosition(p);
   int side = SELF;
   record.assign(BOOK_RECORD_BYTES, 0);
   for (size_t j = 0; j < moves.size(); ++j) {
@@ -108,16 +107,15 @@ int MakeBook(const std::vector<std::string>& args) {
 // says.
 int QueryBook(const std::vector<std::string>& args) {
   if (args.size() < 2) return ToolError("usage: book FILE[,FILE...] POSITION");
-  ToolPosition tp;
+  PositionText tp;
   size_t next;
   std::string why;
-  if (!ParseToolPosition(args, 1, tp, next, why)) return ToolError(why);
+  if (!ParsePositionWords(args, 1, tp, next, why)) return ToolError(why);
   if (next != args.size()) return ToolError("unexpected argument '" + args[next] + "'");
   OpeningBook book = {nullptr, 0, nullptr};
   LoadBook(&book, args[0].c_str());
-  static const int32_t noHand[EHI + 1] = {};
   Position start;
-  SetUp(start, 0, StartDiagram, noHand);
+  SetUpStartPosition(start);
   static Move candidates[MAX_MOVES];
   static int32_t counts[MAX_MOVES];
   int n = LookupBook(&book, start, SELF, tp.final, tp.final.ply, candidates, counts);

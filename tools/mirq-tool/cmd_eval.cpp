@@ -15,7 +15,7 @@ namespace {
 
 // Line 1: the eight sums in record order; line 2: the score (SELF's view).
 int CmdEval(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   EvalState e;
   size_t next;
   std::string why;
@@ -27,7 +27,7 @@ int CmdEval(const std::vector<std::string>& args) {
 }
 
 int CmdSee(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   EvalState e;
   size_t next;
   std::string why;
@@ -39,7 +39,7 @@ int CmdSee(const std::vector<std::string>& args) {
 }
 
 int CmdThreat(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   EvalState e;
   size_t next;
   std::string why;
@@ -50,7 +50,7 @@ int CmdThreat(const std::vector<std::string>& args) {
 
 // The legal moves as ordered for the side to move, "USI SCORE" per line.
 int CmdOrder(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   EvalState e;
   size_t next;
   std::string why;

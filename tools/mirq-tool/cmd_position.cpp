@@ -11,7 +11,7 @@
 namespace {
 
 int CmdMoves(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   size_t next;
   std::string why;
   if (!ReadArgs(args, 0, "moves POSITION", tp, next, why)) return ToolError(why);
@@ -22,7 +22,7 @@ int CmdMoves(const std::vector<std::string>& args) {
 }
 
 int CmdPerft(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   size_t next;
   std::string why;
   int depth;
@@ -35,7 +35,7 @@ int CmdPerft(const std::vector<std::string>& args) {
 
 // One line per legal move, "MOVE COUNT", then the total.
 int CmdDivide(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   size_t next;
   std::string why;
   int depth;
@@ -56,7 +56,7 @@ int CmdDivide(const std::vector<std::string>& args) {
 }
 
 int CmdKeys(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   size_t next;
   std::string why;
   if (!ReadArgs(args, 0, "keys POSITION", tp, next, why)) return ToolError(why);
@@ -66,7 +66,7 @@ int CmdKeys(const std::vector<std::string>& args) {
 }
 
 int CmdSfen(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   size_t next;
   std::string why;
   if (!ReadArgs(args, 0, "sfen POSITION", tp, next, why)) return ToolError(why);

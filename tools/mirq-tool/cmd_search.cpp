@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "book/book.h"
+#include "eval/eval.h"
 #include "position/position.h"
 #include "position/usi.h"
 #include "search/mate.h"
@@ -14,7 +15,6 @@
 #include "search/tt.h"
 #include "tool.h"
 #include "tool_args.h"
-#include "tool_eval.h"
 
 namespace {
 
@@ -25,10 +25,10 @@ double MillisecondsSince(Clock::time_point start) {
 }
 
 int CmdMate(const std::vector<std::string>& args) {
-  ToolPosition tp;
+  PositionText tp;
   size_t next = 0;
   std::string why;
-  if (!ParseToolPosition(args, 0, tp, next, why)) return ToolError(why);
+  if (!ParsePositionWords(args, 0, tp, next, why)) return ToolError(why);
   int depth = MATE_DEPTH_IN_SEARCH;
   if (next < args.size()) {
     // Deeper searches would overrun the mate search's shared move area.
@@ -51,8 +51,7 @@ int CmdMate(const std::vector<std::string>& args) {
 int CmdSelect(const std::vector<std::string>& args) {
   // The book's start position is set up before the game position, whose
   // set-up then owns the histories.
-  static const int32_t noHand[EHI + 1] = {};
-  SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  SetUpStartPosition(BookStartPosition);
 
   // --book FILE is taken out first: the position's move list runs to the
   // end of the arguments.
@@ -66,10 +65,10 @@ int CmdSelect(const std::vector<std::string>& args) {
       rest.push_back(args[i]);
     }
   }
-  ToolPosition tp;
+  PositionText tp;
   size_t next = 0;
   std::string why;
-  if (!ParseToolPosition(rest, 0, tp, next, why)) return ToolError(why);
+  if (!ParsePositionWords(rest, 0, tp, next, why)) return ToolError(why);
   if (next < rest.size()) return ToolError("select: unexpected argument '" + rest[next] + "'");
   if (!bookFile.empty()) {
     // The engine reads a missing book as an empty one; here a wrong name
@@ -89,7 +88,7 @@ int CmdSelect(const std::vector<std::string>& args) {
 
   SearchTrace = stderr;
   EvalState e;
-  ReplayWithEval(tp, e);
+  ReplayWithEval(e, tp.start, tp.startSide, tp.moves.data(), tp.moves.size());
   static Move pv[PV_SIZE * PV_SIZE];
   Clock::time_point start = Clock::now();
   Move m = SelectMove(pv, tp.side, e);

@@ -3,8 +3,6 @@
 
 #include <cstdlib>
 
-#include "tool_eval.h"
-
 namespace {
 
 // Deeper counts would not finish; the bound also keeps every ply the count
@@ -14,8 +12,8 @@ constexpr int MAX_PERFT_DEPTH = 20;
 }  // namespace
 
 bool ReadArgs(const std::vector<std::string>& args, size_t extra, const char* usage,
-              ToolPosition& tp, size_t& next, std::string& why) {
-  if (!ParseToolPosition(args, 0, tp, next, why)) return false;
+              PositionText& tp, size_t& next, std::string& why) {
+  if (!ParsePositionWords(args, 0, tp, next, why)) return false;
   if (args.size() - next < extra) {
     why = std::string("missing argument; usage: ") + usage;
     return false;
@@ -28,9 +26,9 @@ bool ReadArgs(const std::vector<std::string>& args, size_t extra, const char* us
 }
 
 bool ReadPosition(const std::vector<std::string>& args, size_t extra, const char* usage,
-                  ToolPosition& tp, EvalState& e, size_t& next, std::string& why) {
+                  PositionText& tp, EvalState& e, size_t& next, std::string& why) {
   if (!ReadArgs(args, extra, usage, tp, next, why)) return false;
-  ReplayWithEval(tp, e);
+  ReplayWithEval(e, tp.start, tp.startSide, tp.moves.data(), tp.moves.size());
   return true;
 }
 

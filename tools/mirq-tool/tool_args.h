@@ -11,11 +11,11 @@
 // Parses the POSITION and requires exactly `extra` arguments after it; next
 // is the index of the first of them. usage goes into the message.
 bool ReadArgs(const std::vector<std::string>& args, size_t extra, const char* usage,
-              ToolPosition& tp, size_t& next, std::string& why);
+              PositionText& tp, size_t& next, std::string& why);
 
 // ReadArgs, then the position replayed with evaluation.
 bool ReadPosition(const std::vector<std::string>& args, size_t extra, const char* usage,
-                  ToolPosition& tp, EvalState& e, size_t& next, std::string& why);
+                  PositionText& tp, EvalState& e, size_t& next, std::string& why);
 
 // A perft depth: decimal digits, 0 to 20.
 bool ReadDepth(const std::string& text, int& depth, std::string& why);

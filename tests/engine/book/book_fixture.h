@@ -45,8 +45,7 @@ class BookReplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitHashKeys();
-    static const int32_t noHand[EHI + 1] = {};
-    ::SetUp(start, 0, StartDiagram, noHand);
+    SetUpStartPosition(start);
   }
 
   // The start position with the given moves made (first player first).

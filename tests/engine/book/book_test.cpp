@@ -34,9 +34,8 @@ const Entry E54 = Step(0x52, 0x53);
 
 TEST(BookEntryDecoding, MatchesTheDocumentedExamples) {
   InitHashKeys();
-  static const int32_t noHand[EHI + 1] = {};
   Position p;
-  ::SetUp(p, 0, StartDiagram, noHand);
+  SetUpStartPosition(p);
 
   Move m = DecodeBookEntry(61, 70, SELF, p);
   EXPECT_EQ(m.from, 0x78);

@@ -9,10 +9,10 @@
 
 #include "driver/game.h"
 #include "driver/points.h"
-#include "game_tree.h"
 #include "position/movegen.h"
 #include "position/position.h"
 #include "position/usi.h"
+#include "scratch_game_tree.h"
 #include "support/positions.h"
 
 namespace {
@@ -107,7 +107,7 @@ class InProcessGame : public ::testing::Test {
     return Finish();
   }
 
-  GameTree tree;
+  ScratchGameTree tree;
   WorkingFolder folder;
   std::future<int> game;
 };

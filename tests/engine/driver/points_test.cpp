@@ -160,9 +160,8 @@ TEST(FindPayment, RaisesCountsInTurnsAndTakesTheFirstAccepted) {
 
 TEST(Hands, FillAndAddChangeOnlyTheCounts) {
   InitHashKeys();
-  static const int32_t noHand[EHI + 1] = {};
   Position p;
-  ::SetUp(p, 0, StartDiagram, noHand);
+  SetUpStartPosition(p);
   const Position before = p;
   FillHand(1, p, SELF);
   for (int k = FU; k <= HI; ++k) EXPECT_EQ(p.Motigoma[SELF + k], 1) << "kind " << k;

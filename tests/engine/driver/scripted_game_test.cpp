@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "game_tree.h"
 #include "position/keys.h"
 #include "position/makemove.h"
 #include "position/movegen.h"
 #include "position/position.h"
 #include "position/usi.h"
+#include "scratch_game_tree.h"
 #include "support/child_process.h"
 #include "support/files.h"
 #include "support/run_program.h"
@@ -50,8 +50,7 @@ class ScriptedGame : public ::testing::Test {
   void SetUp() override {
     if (EnginePath().empty()) GTEST_SKIP() << "MIRQ_BIN not set (run through CTest)";
     InitHashKeys();
-    static const int32_t noHand[EHI + 1] = {};
-    ::SetUp(board, 0, StartDiagram, noHand);
+    SetUpStartPosition(board);
     tree.Age();
     ASSERT_TRUE(engine.Start(EnginePath(), {}, ChildStreams(tree.Data())))
         << "cannot start " << EnginePath();
@@ -145,7 +144,7 @@ class ScriptedGame : public ::testing::Test {
     return false;
   }
 
-  GameTree tree;
+  ScratchGameTree tree;
   ChildProcess engine;
   Position board;  // the game as the game program sees it
   int exitStatus = -1;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "game_tree.h"
+#include "scratch_game_tree.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ TEST(EngineMove, BoardMovesAreFourHexDigitsAndDropsStartWithZero) {
 }
 
 TEST(TurnFileWrites, CreateOrTruncateWithoutTerminator) {
-  GameTree tree("turn_files");
+  ScratchGameTree tree("turn_files");
   WorkingFolder in(tree.Data());
   WriteTurnFile(ENEMY_FILE, "1");
   EXPECT_EQ(tree.Read("$enemy.mvdf"), "1");

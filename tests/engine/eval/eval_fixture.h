@@ -32,8 +32,7 @@ inline EvalState StartState() {
   InitHashKeys();
   EvalState e;
   std::memset(&e, 0, sizeof e);
-  int32_t hand[EHI + 1] = {};
-  SetUp(e.pos, 0, StartDiagram, hand);
+  SetUpStartPosition(e.pos);
   InitEvaluation(e);
   return e;
 }

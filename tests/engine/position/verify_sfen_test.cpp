@@ -228,4 +228,42 @@ TEST_F(VerifySfen, MalformedMoveTextIsRefused) {
   }
 }
 
+// The whole text is the position: a start, then optionally "moves" and
+// legal moves; anything else is refused with a reason.
+TEST_F(VerifySfen, PositionTextIsReadWholeOrRefused) {
+  struct Case {
+    std::string text;
+    const char* reason;  // null: accepted
+    int plies;
+  };
+  const Case cases[] = {
+      {"startpos", nullptr, 0},
+      {"startpos moves 7h7g 3b3c", nullptr, 2},
+      {std::string("sfen ") + START_SFEN + " moves 7h7g", nullptr, 1},
+      {"", "missing position", 0},
+      {"midgame", "unknown position", 0},
+      {"sfen lnsgkgsnl/ppppppppp/9/9/9/9/9/PPPPPPPPP/LNSGKGSNL b -", "4 fields", 0},
+      {"startpos 7h7g", "unexpected '7h7g'", 0},
+      {"startpos moves 7h7g 12", "unexpected '12'", 0},
+      {"startpos moves 7h7f", "move 1: illegal move", 0},
+      {"startpos moves 7h7g 7c7d", "move 2: illegal move", 0},
+  };
+  for (const Case& c : cases) {
+    PositionText out;
+    std::string why;
+    const bool ok = ParsePositionText(c.text, out, why);
+    if (c.reason == nullptr) {
+      ASSERT_TRUE(ok) << "'" << c.text << "' refused: " << why;
+      EXPECT_EQ(out.moves.size(), size_t(c.plies)) << c.text;
+      EXPECT_EQ(out.final.ply, c.plies) << c.text;
+      EXPECT_EQ(out.side, c.plies % 2 ? ENEMY : SELF) << c.text;
+      EXPECT_EQ(FormatSfen(out.start, out.startSide), START_SFEN) << c.text;
+      continue;
+    }
+    EXPECT_FALSE(ok) << "'" << c.text << "' was accepted";
+    EXPECT_NE(why.find(c.reason), std::string::npos)
+        << "'" << c.text << "': reason should mention \"" << c.reason << "\" but is: " << why;
+  }
+}
+
 }  // namespace

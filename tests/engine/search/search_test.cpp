@@ -242,8 +242,7 @@ TEST_F(RootSearchTest, SelectMoveLeavesTheCallersStateAndHistoryAlone) {
 }
 
 TEST_F(RootSearchTest, RecordedBookLineIsAnsweredWithoutSearch) {
-  static const int32_t noHand[EHI + 1] = {};
-  ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  SetUpStartPosition(BookStartPosition);
   // Three lines: two open 7h7g (code 70 -> 61), one 2h2g (code 65 -> 56).
   static uint8_t records[3][BOOK_RECORD_BYTES] = {};
   records[0][0] = 61;
@@ -270,8 +269,7 @@ TEST_F(RootSearchTest, RecordedBookLineIsAnsweredWithoutSearch) {
 }
 
 TEST_F(RootSearchTest, EqualBookCountsGoToTheFirstCandidate) {
-  static const int32_t noHand[EHI + 1] = {};
-  ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
+  SetUpStartPosition(BookStartPosition);
   static uint8_t records[2][BOOK_RECORD_BYTES] = {};
   records[0][0] = 56;
   records[0][1] = 65;  // 2h2g
@@ -296,8 +294,7 @@ class BookChoiceTest : public SearchTest {
  protected:
   void SetUp() override {
     SearchTest::SetUp();
-    static const int32_t noHand[EHI + 1] = {};
-    ::SetUp(BookStartPosition, 0, StartDiagram, noHand);
+    SetUpStartPosition(BookStartPosition);
     saved = Book;
     e = EvalState{};
     e.pos = BookStartPosition;

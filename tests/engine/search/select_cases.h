@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "eval/eval.h"
-#include "position/position.h"
 #include "position/usi.h"
 
 struct SelectCase {
@@ -75,46 +74,14 @@ inline bool LoadSelectCases(const std::string& path, std::vector<SelectCase>& ou
   return true;
 }
 
-// Sets up the position with evaluation: start position or SFEN, the moves
+// Sets up the position with evaluation: the position text read, its moves
 // made with evaluation, castle tables chosen for the final position.
 inline bool ReplayCasePosition(const std::string& position, EvalState& e, int& side,
                                std::string& why) {
-  std::istringstream in(position);
-  std::string word;
-  in >> word;
-  if (word == "startpos") {
-    static const int32_t noHand[EHI + 1] = {};
-    SetUp(e.pos, 0, StartDiagram, noHand);
-    side = SELF;
-  } else if (word == "sfen") {
-    std::string board, s, hands, number;
-    if (!(in >> board >> s >> hands >> number)) {
-      why = "sfen needs BOARD SIDE HANDS N";
-      return false;
-    }
-    if (!ParseSfen(board + " " + s + " " + hands + " " + number, e.pos, side, why)) return false;
-  } else {
-    why = "unknown position '" + word + "'";
-    return false;
-  }
-  InitEvaluation(e);
-  if (in >> word) {
-    if (word != "moves") {
-      why = "expected 'moves', found '" + word + "'";
-      return false;
-    }
-    while (in >> word) {
-      Move m;
-      std::string reason;
-      if (!ParseUsiMove(e.pos, side, word, true, m, reason)) {
-        why = "move " + word + ": " + reason;
-        return false;
-      }
-      MakeMoveEval(e, side, m);
-      side = Opponent(side);
-    }
-  }
-  SelectCastleTables(e);
+  PositionText text;
+  if (!ParsePositionText(position, text, why)) return false;
+  ReplayWithEval(e, text.start, text.startSide, text.moves.data(), text.moves.size());
+  side = text.side;
   return true;
 }
 
